@@ -1,0 +1,85 @@
+// tarnwell machine init|restart|where
+#include "Commands.h"
+
+#include "platform/WinTypes.h"
+
+#include <iostream>
+#include <map>
+
+namespace tarn::tool {
+namespace {
+
+struct WindowsRelease {
+    platform::DWORD platform, major, minor, build;
+};
+
+const std::map<std::string, WindowsRelease>& Releases() {
+    using namespace tarn::platform;
+    static const std::map<std::string, WindowsRelease> releases = {
+        {"win95", {VER_PLATFORM_WIN32_WINDOWS, 4, 0, 950}},
+        {"win98", {VER_PLATFORM_WIN32_WINDOWS, 4, 10, 1998}},
+        {"winme", {VER_PLATFORM_WIN32_WINDOWS, 4, 90, 3000}},
+        {"nt351", {VER_PLATFORM_WIN32_NT, 3, 51, 1057}},
+        {"nt40", {VER_PLATFORM_WIN32_NT, 4, 0, 1381}},
+        {"win2000", {VER_PLATFORM_WIN32_NT, 5, 0, 2195}},
+        {"winxp", {VER_PLATFORM_WIN32_NT, 5, 1, 2600}},
+        {"vista", {VER_PLATFORM_WIN32_NT, 6, 0, 6000}},
+    };
+    return releases;
+}
+
+} // namespace
+
+void AddMachineCommands(CLI::App& app, Context& context, int& status) {
+    CLI::App* machine = app.add_subcommand("machine", "Create, restart or locate the machine");
+    machine->require_subcommand(1);
+
+    CLI::App* init = machine->add_subcommand(
+        "init", "Create the machine folder (Windows XP, US English) unless it exists");
+    static std::string windows;
+    std::string names;
+    for (const auto& [name, release] : Releases()) names += (names.empty() ? "" : ", ") + name;
+    init->add_option("--windows", windows, "Windows release the machine reports: " + names);
+    init->callback([&context, &status] {
+        bool existed = std::filesystem::exists(context.Folder() / "registry.reg");
+        platform::portable::Machine& m = context.Open();
+        if (!windows.empty()) {
+            auto it = Releases().find(windows);
+            if (it == Releases().end()) throw UsageError("unknown Windows release: " + windows);
+            m.SetWindowsVersion(it->second.platform, it->second.major, it->second.minor,
+                                it->second.build);
+            m.Flush();
+        }
+        std::cout << (existed ? "Machine exists: " : "Machine created: ")
+                  << m.Folder().string() << '\n';
+        status = 0;
+    });
+
+    CLI::App* restart = machine->add_subcommand(
+        "restart", "Restart the machine: pending renames and deletes, WININIT.INI, RunOnce");
+    restart->callback([&context, &status] {
+        platform::portable::Machine& m = context.Open();
+        bool requested = m.RestartRequested();
+        auto started = m.Restart();
+        if (requested) std::cout << "A program had asked for this restart.\n";
+        status = 0;
+        for (const auto& s : started) {
+            if (s.error == platform::ERROR_SUCCESS) {
+                std::cout << "Started: " << s.command << '\n';
+            } else {
+                std::cerr << "tarnwell: could not start \"" << s.command << "\" (error "
+                          << s.error << ")\n";
+                status = 1;
+            }
+        }
+        std::cout << "Machine restarted.\n";
+    });
+
+    CLI::App* where = machine->add_subcommand("where", "Print the machine folder");
+    where->callback([&context, &status] {
+        std::cout << context.Folder().string() << '\n';
+        status = 0;
+    });
+}
+
+} // namespace tarn::tool

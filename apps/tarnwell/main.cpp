@@ -1,0 +1,55 @@
+// tarnwell: the command-line tool over the embedded Windows machine and the library.
+#include "Commands.h"
+
+#include <iostream>
+
+namespace tarn::tool {
+
+platform::portable::Machine& Context::Open() {
+    if (!machine_) {
+        try {
+            machine_ = std::make_unique<platform::portable::Machine>(Folder());
+        } catch (const platform::portable::MachineError& e) {
+            throw ToolError(e.what());
+        }
+        scope_ = std::make_unique<platform::ScopedPlatform>(*machine_);
+    }
+    return *machine_;
+}
+
+} // namespace tarn::tool
+
+int main(int argc, char** argv) {
+    using namespace tarn::tool;
+    CLI::App app{"Tarnwell: install building and uninstalling for Windows, with an embedded "
+                 "Windows machine to run on."};
+    app.name("tarnwell");
+    app.require_subcommand(1);
+    Context context;
+    app.add_option("--machine", context.machineFolder,
+                   "Machine folder (default: $TARNWELL_MACHINE, else "
+                   "$XDG_DATA_HOME/tarnwell/machine)");
+    int status = 0;
+    AddMachineCommands(app, context, status);
+    AddRegCommands(app, context, status);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return 2;
+    } catch (const UsageError& e) {
+        std::cerr << "tarnwell: " << e.what() << '\n';
+        return 2;
+    } catch (const ToolError& e) {
+        std::cerr << "tarnwell: " << e.what() << '\n';
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << "tarnwell: " << e.what() << '\n';
+        return 1;
+    }
+    return status;
+}

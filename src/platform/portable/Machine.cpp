@@ -1,0 +1,297 @@
+#include "platform/portable/Machine.h"
+
+#include "platform/portable/FileMetaStore.h"
+#include "platform/portable/MachineLock.h"
+#include "platform/portable/NoDatabaseEngine.h"
+#include "platform/portable/PathMapper.h"
+#include "platform/portable/PortableFileSystem.h"
+#include "platform/portable/PortableLibraries.h"
+#include "platform/portable/PortableProcesses.h"
+#include "platform/portable/PortableProfile.h"
+#include "platform/portable/PortableReboot.h"
+#include "platform/portable/PortableRegistry.h"
+#include "platform/portable/PortableSystemInfo.h"
+#include "platform/portable/RegistryStore.h"
+#include "platform/TerminalUserInterface.h"
+
+#include <cstdlib>
+#include <system_error>
+#include <unistd.h>
+
+namespace tarn::platform::portable {
+namespace {
+
+std::string HostExecutable() {
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.string();
+}
+
+void WriteString(IRegistry& reg, HKEY root, const std::string& key, const std::string& name,
+                 const std::string& value) {
+    HKEY h = 0;
+    if (reg.CreateKey(root, key, KEY_ALL_ACCESS, h) != ERROR_SUCCESS)
+        throw MachineError("Cannot write the registry key " + key);
+    std::string data = value + '\0';
+    reg.SetValue(h, name, REG_SZ, reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
+    reg.CloseKey(h);
+}
+
+void DeleteValue(IRegistry& reg, HKEY root, const std::string& key, const std::string& name) {
+    HKEY h = 0;
+    if (reg.OpenKey(root, key, KEY_SET_VALUE, h) != ERROR_SUCCESS) return;
+    reg.DeleteValue(h, name);
+    reg.CloseKey(h);
+}
+
+std::string StripNtPrefix(std::string path) {
+    if (!path.empty() && path[0] == '!') path.erase(0, 1);
+    if (path.rfind("\\??\\", 0) == 0) path.erase(0, 4);
+    return path;
+}
+
+} // namespace
+
+std::filesystem::path Machine::DefaultFolder() {
+    if (const char* m = std::getenv("TARNWELL_MACHINE"); m && *m) return m;
+    if (const char* x = std::getenv("XDG_DATA_HOME"); x && *x)
+        return std::filesystem::path(x) / "tarnwell" / "machine";
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home && *home ? home : "/tmp") / ".local" / "share" /
+           "tarnwell" / "machine";
+}
+
+Machine::Machine(const std::filesystem::path& folder) : folder_(std::filesystem::absolute(folder)) {
+    std::error_code ec;
+    bool fresh = !std::filesystem::exists(folder_ / "registry.reg", ec);
+    std::filesystem::create_directories(folder_, ec);
+    if (ec) throw MachineError("Cannot create the machine folder " + folder_.string() + ": " +
+                               ec.message());
+    lock_ = std::make_unique<MachineLock>(folder_);
+    store_ = std::make_unique<RegistryStore>(folder_ / "registry.reg");
+    registry_ = std::make_unique<PortableRegistry>(*store_, faults_);
+    meta_ = std::make_unique<FileMetaStore>(folder_);
+    paths_ = std::make_unique<PathMapper>(folder_, *meta_);
+    system_ = std::make_unique<PortableSystemInfo>(
+        *registry_, faults_, [this] { return paths_->FromHost(HostExecutable()); });
+    files_ = std::make_unique<PortableFileSystem>(*paths_, *meta_, *registry_, faults_);
+    profile_ = std::make_unique<PortableProfile>(*files_, [this] {
+        std::string windows;
+        system_->GetWindowsDirectory(windows);
+        return windows;
+    });
+    processes_ = std::make_unique<PortableProcesses>(*paths_, faults_, folder_, [this] {
+        std::string system, windows;
+        system_->GetSystemDirectory(system);
+        system_->GetWindowsDirectory(windows);
+        return std::vector<std::string>{system, windows};
+    });
+    libraries_ = std::make_unique<PortableLibraries>(*paths_);
+    reboot_ = std::make_unique<PortableReboot>(folder_);
+    ui_ = std::make_unique<TerminalUserInterface>();
+    database_ = std::make_unique<NoDatabaseEngine>();
+    if (fresh) CreateFresh();
+}
+
+Machine::~Machine() {
+    try {
+        Flush();
+    } catch (...) {
+        // A destructor cannot report; the last explicit Flush did.
+    }
+}
+
+Services Machine::GetServices() {
+    Services s;
+    s.registry = registry_.get();
+    s.files = files_.get();
+    s.profile = profile_.get();
+    s.processes = processes_.get();
+    s.libraries = libraries_.get();
+    s.system = system_.get();
+    s.reboot = reboot_.get();
+    s.ui = ui_.get();
+    s.database = database_.get();
+    return s;
+}
+
+void Machine::Flush() {
+    store_->Flush();
+    meta_->Flush();
+}
+
+void Machine::CreateFresh() {
+    for (const char* dir : {"drive_c/WINDOWS/SYSTEM32", "drive_c/WINDOWS/TEMP",
+                            "drive_c/Program Files/Common Files"}) {
+        std::error_code ec;
+        std::filesystem::create_directories(folder_ / dir, ec);
+        if (ec) throw MachineError("Cannot create " + (folder_ / dir).string());
+    }
+    IRegistry& reg = *registry_;
+    WriteString(reg, HKEY_LOCAL_MACHINE, kNtVersionKey, "ProductName", "Microsoft Windows XP");
+    WriteString(reg, HKEY_LOCAL_MACHINE, kNtVersionKey, "CurrentVersion", "5.1");
+    WriteString(reg, HKEY_LOCAL_MACHINE, kNtVersionKey, "CurrentBuildNumber", "2600");
+    WriteString(reg, HKEY_LOCAL_MACHINE, kNtVersionKey, "SystemRoot", "C:\\WINDOWS");
+    WriteString(reg, HKEY_LOCAL_MACHINE, kWindowsVersionKey, "ProgramFilesDir",
+                "C:\\Program Files");
+    WriteString(reg, HKEY_LOCAL_MACHINE, kWindowsVersionKey, "CommonFilesDir",
+                "C:\\Program Files\\Common Files");
+    WriteString(reg, HKEY_CURRENT_USER, "Control Panel\\International", "Locale", "00000409");
+    HKEY h = 0;
+    for (const char* key : {"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
+                            "System\\CurrentControlSet\\Control\\Session Manager"}) {
+        if (reg.CreateKey(HKEY_LOCAL_MACHINE, key, KEY_ALL_ACCESS, h) == ERROR_SUCCESS)
+            reg.CloseKey(h);
+    }
+    if (reg.CreateKey(HKEY_CURRENT_USER, "Environment", KEY_ALL_ACCESS, h) == ERROR_SUCCESS)
+        reg.CloseKey(h);
+    Flush();
+}
+
+void Machine::SetWindowsVersion(DWORD platformId, DWORD major, DWORD minor, DWORD build) {
+    IRegistry& reg = *registry_;
+    std::string dotted = std::to_string(major) + "." + std::to_string(minor);
+    if (platformId == VER_PLATFORM_WIN32_WINDOWS) {
+        // A 95-family machine has no Windows NT version key.
+        HKEY h = 0;
+        if (reg.OpenKey(HKEY_LOCAL_MACHINE, kNtVersionKey, KEY_ALL_ACCESS, h) == ERROR_SUCCESS) {
+            reg.DeleteValue(h, "CurrentVersion");
+            reg.DeleteValue(h, "CurrentBuildNumber");
+            reg.CloseKey(h);
+        }
+        WriteString(reg, HKEY_LOCAL_MACHINE, kWindowsVersionKey, "VersionNumber",
+                    dotted + "." + std::to_string(build));
+        WriteString(reg, HKEY_LOCAL_MACHINE, kWindowsVersionKey, "SystemRoot", "C:\\WINDOWS");
+        std::error_code ec;
+        std::filesystem::create_directories(folder_ / "drive_c/WINDOWS/SYSTEM", ec);
+    } else {
+        WriteString(reg, HKEY_LOCAL_MACHINE, kNtVersionKey, "CurrentVersion", dotted);
+        WriteString(reg, HKEY_LOCAL_MACHINE, kNtVersionKey, "CurrentBuildNumber",
+                    std::to_string(build));
+        DeleteValue(reg, HKEY_LOCAL_MACHINE, kWindowsVersionKey, "VersionNumber");
+    }
+    faults_.version.reset();
+    if (platformId == VER_PLATFORM_WIN32s) {
+        OsVersion v;
+        v.platformId = platformId;
+        v.major = major;
+        v.minor = minor;
+        v.build = build;
+        faults_.version = v;
+    }
+}
+
+void Machine::SetUserLanguage(WORD langId) {
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(langId));
+    WriteString(*registry_, HKEY_CURRENT_USER, "Control Panel\\International", "Locale", hex);
+}
+
+bool Machine::RestartRequested() const { return reboot_->Requested(); }
+
+std::vector<Machine::StartedCommand> Machine::Restart() {
+    IRegistry& reg = *registry_;
+    IFileSystem& files = *files_;
+
+    // 1. Delayed moves and deletes recorded by MoveFileEx.
+    const char* sessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
+    HKEY h = 0;
+    if (reg.OpenKey(HKEY_LOCAL_MACHINE, sessionManager, KEY_ALL_ACCESS, h) == ERROR_SUCCESS) {
+        DWORD type = 0;
+        std::vector<std::uint8_t> data;
+        if (reg.QueryValue(h, "PendingFileRenameOperations", type, data) == ERROR_SUCCESS) {
+            std::vector<std::string> parts;
+            std::string current;
+            for (std::uint8_t b : data) {
+                if (b == 0) {
+                    parts.push_back(current);
+                    current.clear();
+                } else {
+                    current += static_cast<char>(b);
+                }
+            }
+            // The list ends with an empty string; pairs come before it.
+            for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+                std::string from = StripNtPrefix(parts[i]);
+                if (from.empty()) break;
+                if (parts[i + 1].empty()) {
+                    DWORD attrs = 0;
+                    if (files.GetAttributes(from, attrs) == ERROR_SUCCESS &&
+                        (attrs & FILE_ATTRIBUTE_DIRECTORY))
+                        files.RemoveDirectory(from);
+                    else
+                        files.DeleteFile(from);
+                } else {
+                    bool replace = parts[i + 1][0] == '!';
+                    files.MoveFile(from, StripNtPrefix(parts[i + 1]),
+                                   replace ? MOVEFILE_REPLACE_EXISTING : 0);
+                }
+            }
+            reg.DeleteValue(h, "PendingFileRenameOperations");
+        }
+        reg.CloseKey(h);
+    }
+
+    // 2. WININIT.INI of the 95 family: "target=source" lines, NUL as target deletes.
+    OsVersion version;
+    if (system_->GetVersion(version) && version.platformId == VER_PLATFORM_WIN32_WINDOWS) {
+        std::string windows;
+        system_->GetWindowsDirectory(windows);
+        std::string wininit = windows + "\\WININIT.INI";
+        DWORD attrs = 0;
+        if (files.GetAttributes(wininit, attrs) == ERROR_SUCCESS) {
+            std::vector<std::string> lines;
+            profile_->GetSection(wininit, "rename", lines);
+            for (const std::string& line : lines) {
+                std::size_t eq = line.find('=');
+                if (eq == std::string::npos) continue;
+                std::string target = line.substr(0, eq), source = line.substr(eq + 1);
+                std::string upper = target;
+                for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+                if (upper == "NUL")
+                    files.DeleteFile(source);
+                else
+                    files.MoveFile(source, target, MOVEFILE_REPLACE_EXISTING);
+            }
+            files.MoveFile(wininit, windows + "\\WININIT.BAK", MOVEFILE_REPLACE_EXISTING);
+        }
+    }
+
+    // 3. RunOnce of the machine, then of the user; each value is deleted before its command runs.
+    std::vector<std::string> commands;
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        if (reg.OpenKey(root, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+                        KEY_ALL_ACCESS, h) != ERROR_SUCCESS)
+            continue;
+        std::vector<std::string> names;
+        std::string name;
+        for (DWORD i = 0; reg.EnumValue(h, i, name) == ERROR_SUCCESS; ++i) names.push_back(name);
+        for (const std::string& n : names) {
+            DWORD type = 0;
+            std::vector<std::uint8_t> data;
+            bool isString = reg.QueryValue(h, n, type, data) == ERROR_SUCCESS &&
+                            (type == REG_SZ || type == REG_EXPAND_SZ);
+            reg.DeleteValue(h, n);
+            if (!isString) continue;
+            std::string command(data.begin(), data.end());
+            while (!command.empty() && command.back() == '\0') command.pop_back();
+            if (!command.empty()) commands.push_back(command);
+        }
+        reg.CloseKey(h);
+    }
+    reboot_->ClearRequest();
+    Flush();
+
+    std::vector<StartedCommand> started;
+    for (const std::string& command : commands) {
+        ProcessStart start;
+        start.commandLine = command;
+        HANDLE process = 0;
+        DWORD rc = processes_->CreateProcess(start, process);
+        started.push_back({command, rc, process});
+    }
+    return started;
+}
+
+} // namespace tarn::platform::portable

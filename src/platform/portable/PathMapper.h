@@ -1,0 +1,56 @@
+// Maps Windows paths of the embedded machine onto host paths: drive X: is the folder drive_x/ of
+// the machine folder, drive Z: is the host's root folder (as under Wine). Components are matched
+// without regard to case, and 8.3 short names resolve to the long names they stand for.
+#pragma once
+
+#include "platform/WinTypes.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarn::platform::portable {
+
+class FileMetaStore;
+
+class PathMapper {
+public:
+    // meta supplies the short names; both must outlive the mapper.
+    PathMapper(std::filesystem::path machineFolder, FileMetaStore& meta);
+
+    // "C:\Dir\..\X" or "c:/dir/x" → "C:\Dir\X"; relative paths are taken against the current
+    // folder. A trailing backslash is kept. Empty when the path is not a drive path.
+    std::string FullPath(const std::string& windowsPath) const;
+    // The host path for a Windows path: existing components are found case-insensitively (or by
+    // their short name); the rest are appended as given. Empty when the drive does not exist.
+    std::optional<std::filesystem::path> ToHost(const std::string& windowsPath) const;
+    // The Windows path of a host path: inside a drive folder of the machine it is on that drive,
+    // otherwise on Z:.
+    std::string FromHost(const std::filesystem::path& hostPath) const;
+    // Whether a drive letter exists on this machine (Z: always does).
+    bool DriveExists(char letter) const;
+    // The host folder of a drive ("/" for Z:); empty when the drive does not exist.
+    std::filesystem::path DriveFolder(char letter) const;
+
+    // The current folder for relative paths; the host's current folder (through FromHost) at start.
+    const std::string& CurrentDirectory() const { return current_; }
+    void SetCurrentDirectory(const std::string& windowsPath);
+
+    const std::filesystem::path& MachineFolder() const { return machine_; }
+    FileMetaStore& Meta() const { return meta_; }
+
+    // The parts of a full path: "C:\A\b" → drive 'C', {"A", "b"}.
+    static std::vector<std::string> Components(const std::string& fullPath);
+
+private:
+    std::filesystem::path machine_;
+    std::filesystem::path canonicalMachine_;
+    FileMetaStore& meta_;
+    std::string current_;
+};
+
+// Full Windows paths compared as Windows does: without regard to case or a trailing backslash.
+bool SamePath(const std::string& a, const std::string& b);
+
+} // namespace tarn::platform::portable

@@ -1,0 +1,49 @@
+// Program starts on the embedded machine: the program at the mapped host path runs as a host
+// process. Its arguments are the command line split by Windows rules; the whole command line and
+// the show mode are also handed over in TARNWELL_COMMAND_LINE and TARNWELL_SHOW_WINDOW, and
+// TARNWELL_MACHINE names this machine, so that a test script can act as a "server program".
+#pragma once
+
+#include "platform/Processes.h"
+#include "platform/portable/Faults.h"
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <sys/types.h>
+
+namespace tarn::platform::portable {
+
+class PathMapper;
+
+class PortableProcesses : public IProcesses {
+public:
+    // searchFolders gives the folders searched for a program named without a folder (the system
+    // and Windows folders), before the host's PATH.
+    PortableProcesses(PathMapper& paths, Faults& faults, std::filesystem::path machineFolder,
+                      std::function<std::vector<std::string>()> searchFolders);
+    ~PortableProcesses() override;
+
+    DWORD CreateProcess(const ProcessStart& start, HANDLE& process) override;
+    DWORD WaitForInputIdle(HANDLE process, DWORD milliseconds) override;
+    DWORD WaitForExit(HANDLE process, DWORD milliseconds, DWORD& exitCode) override;
+    DWORD CloseProcess(HANDLE process) override;
+
+private:
+    DWORD FindProgram(const ProcessStart& start, std::string& windowsPath,
+                      std::filesystem::path& hostPath);
+
+    PathMapper& paths_;
+    Faults& faults_;
+    std::filesystem::path machineFolder_;
+    std::function<std::vector<std::string>()> searchFolders_;
+    struct Child {
+        pid_t pid;
+        bool exited;
+        int status;
+    };
+    std::map<HANDLE, Child> children_;
+    HANDLE next_ = 0x100;
+};
+
+} // namespace tarn::platform::portable

@@ -1,0 +1,134 @@
+#include "platform/portable/PortableSystemInfo.h"
+
+#include "platform/portable/WindowsText.h"
+
+#include <cstdlib>
+#include <map>
+
+namespace tarn::platform::portable {
+namespace {
+
+// "4.10.1998" → 4, 10, 1998; missing parts stay 0.
+void ParseDotted(const std::string& text, DWORD& major, DWORD& minor, DWORD& build) {
+    DWORD* parts[] = {&major, &minor, &build};
+    for (DWORD* p : parts) *p = 0;
+    std::size_t i = 0;
+    for (DWORD* p : parts) {
+        if (i >= text.size()) break;
+        char* end = nullptr;
+        *p = static_cast<DWORD>(std::strtoul(text.c_str() + i, &end, 10));
+        i = static_cast<std::size_t>(end - text.c_str());
+        if (i < text.size() && text[i] == '.') ++i;
+        else break;
+    }
+}
+
+std::string WithoutTrailingBackslash(std::string s) {
+    if (s.size() > 3 && s.back() == '\\') s.pop_back();
+    return s;
+}
+
+} // namespace
+
+PortableSystemInfo::PortableSystemInfo(IRegistry& registry, Faults& faults,
+                                       std::function<std::string()> moduleFileName)
+    : registry_(registry), faults_(faults), moduleFileName_(std::move(moduleFileName)) {}
+
+bool PortableSystemInfo::ReadString(HKEY root, const std::string& key, const std::string& name,
+                                    std::string& out) {
+    HKEY h = 0;
+    if (registry_.OpenKey(root, key, KEY_QUERY_VALUE, h) != ERROR_SUCCESS) return false;
+    DWORD type = 0;
+    std::vector<std::uint8_t> data;
+    LONG rc = registry_.QueryValue(h, name, type, data);
+    registry_.CloseKey(h);
+    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
+    out.assign(data.begin(), data.end());
+    while (!out.empty() && out.back() == '\0') out.pop_back();
+    return true;
+}
+
+OsVersion PortableSystemInfo::RegistryVersion() {
+    OsVersion v;
+    std::string text;
+    if (ReadString(HKEY_LOCAL_MACHINE, kNtVersionKey, "CurrentVersion", text)) {
+        DWORD ignored = 0;
+        v.platformId = VER_PLATFORM_WIN32_NT;
+        ParseDotted(text, v.major, v.minor, ignored);
+        std::string build;
+        v.build = ReadString(HKEY_LOCAL_MACHINE, kNtVersionKey, "CurrentBuildNumber", build)
+                      ? static_cast<DWORD>(std::strtoul(build.c_str(), nullptr, 10))
+                      : 0;
+        ReadString(HKEY_LOCAL_MACHINE, kNtVersionKey, "CSDVersion", v.csdVersion);
+    } else if (ReadString(HKEY_LOCAL_MACHINE, kWindowsVersionKey, "VersionNumber", text)) {
+        v.platformId = VER_PLATFORM_WIN32_WINDOWS;
+        ParseDotted(text, v.major, v.minor, v.build);
+        ReadString(HKEY_LOCAL_MACHINE, kWindowsVersionKey, "SubVersionNumber", v.csdVersion);
+    }
+    return v; // neither: the defaults describe Windows XP
+}
+
+bool PortableSystemInfo::GetVersion(OsVersion& version) {
+    if (faults_.versionQueryFails) return false;
+    version = faults_.version ? *faults_.version : RegistryVersion();
+    return true;
+}
+
+bool PortableSystemInfo::IsWindows95Family() {
+    OsVersion v = faults_.version ? *faults_.version : RegistryVersion();
+    return v.platformId == VER_PLATFORM_WIN32_WINDOWS;
+}
+
+DWORD PortableSystemInfo::GetWindowsDirectory(std::string& path) {
+    std::string root;
+    bool nt = !IsWindows95Family();
+    if (!ReadString(HKEY_LOCAL_MACHINE, nt ? kNtVersionKey : kWindowsVersionKey, "SystemRoot",
+                    root) ||
+        root.empty())
+        root = "C:\\WINDOWS";
+    path = WithoutTrailingBackslash(root);
+    return ERROR_SUCCESS;
+}
+
+DWORD PortableSystemInfo::GetSystemDirectory(std::string& path) {
+    std::string windows;
+    GetWindowsDirectory(windows);
+    path = windows + (IsWindows95Family() ? "\\SYSTEM" : "\\SYSTEM32");
+    return ERROR_SUCCESS;
+}
+
+DWORD PortableSystemInfo::GetTempPath(std::string& path) {
+    std::string windows;
+    GetWindowsDirectory(windows);
+    std::string temp;
+    if (ReadString(HKEY_CURRENT_USER, "Environment", "TEMP", temp) && !temp.empty())
+        temp = ExpandEnvironment(temp, {{"SYSTEMROOT", windows}, {"WINDIR", windows}});
+    else
+        temp = windows + "\\TEMP";
+    if (temp.back() != '\\') temp += '\\';
+    path = temp;
+    return ERROR_SUCCESS;
+}
+
+WORD PortableSystemInfo::GetUserDefaultLangID() {
+    std::string locale;
+    if (ReadString(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", locale)) {
+        char* end = nullptr;
+        unsigned long id = std::strtoul(locale.c_str(), &end, 16);
+        if (end != locale.c_str() && id != 0) return static_cast<WORD>(id & 0xFFFF);
+    }
+    return 0x0409;
+}
+
+std::string PortableSystemInfo::GetModuleFileName() { return moduleFileName_(); }
+
+int PortableSystemInfo::CompareString(const std::string& a, const std::string& b,
+                                      bool ignoreCase) {
+    return CompareAnsi(a, b, ignoreCase);
+}
+
+std::string PortableSystemInfo::CharToOem(const std::string& text) { return AnsiToOem(text); }
+
+std::string PortableSystemInfo::ErrorText(DWORD code) { return SystemErrorText(code); }
+
+} // namespace tarn::platform::portable

@@ -1,0 +1,44 @@
+// System information of the embedded machine, read from the registry where Windows keeps it.
+#pragma once
+
+#include "platform/Registry.h"
+#include "platform/SystemInfo.h"
+#include "platform/portable/Faults.h"
+
+#include <functional>
+
+namespace tarn::platform::portable {
+
+class PortableSystemInfo : public ISystemInfo {
+public:
+    // moduleFileName gives the Windows path of the running program.
+    PortableSystemInfo(IRegistry& registry, Faults& faults,
+                       std::function<std::string()> moduleFileName);
+
+    bool GetVersion(OsVersion& version) override;
+    DWORD GetWindowsDirectory(std::string& path) override;
+    DWORD GetSystemDirectory(std::string& path) override;
+    DWORD GetTempPath(std::string& path) override;
+    WORD GetUserDefaultLangID() override;
+    std::string GetModuleFileName() override;
+    int CompareString(const std::string& a, const std::string& b, bool ignoreCase) override;
+    std::string CharToOem(const std::string& text) override;
+    std::string ErrorText(DWORD code) override;
+
+    // The version the registry describes, ignoring faults.
+    OsVersion RegistryVersion();
+
+private:
+    bool ReadString(HKEY root, const std::string& key, const std::string& name, std::string& out);
+    bool IsWindows95Family();
+
+    IRegistry& registry_;
+    Faults& faults_;
+    std::function<std::string()> moduleFileName_;
+};
+
+// Registry places the machine's version lives in.
+inline constexpr const char* kNtVersionKey = "Software\\Microsoft\\Windows NT\\CurrentVersion";
+inline constexpr const char* kWindowsVersionKey = "Software\\Microsoft\\Windows\\CurrentVersion";
+
+} // namespace tarn::platform::portable
