@@ -32,6 +32,9 @@ public:
     bool DriveExists(char letter) const;
     // The host folder of a drive ("/" for Z:); empty when the drive does not exist.
     std::filesystem::path DriveFolder(char letter) const;
+    // The name of the existing entry of a host folder that a component names: the component
+    // itself, the same name in another case, or the long name behind an alias. Empty if none.
+    std::string FindEntry(const std::filesystem::path& folder, const std::string& component) const;
 
     // The current folder for relative paths; the host's current folder (through FromHost) at start.
     const std::string& CurrentDirectory() const { return current_; }

@@ -1,0 +1,211 @@
+#include "platform/portable/PathMapper.h"
+
+#include "platform/portable/FileMetaStore.h"
+#include "platform/portable/ShortNames.h"
+
+#include <algorithm>
+#include <system_error>
+
+namespace tarn::platform::portable {
+namespace fs = std::filesystem;
+namespace {
+
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+char UpperLetter(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+char LowerLetter(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+fs::path Normal(const fs::path& p) {
+    std::error_code ec;
+    fs::path abs = fs::absolute(p, ec);
+    std::string s = (ec ? p : abs).lexically_normal().string();
+    while (s.size() > 1 && s.back() == '/')
+        s.pop_back();
+    return s;
+}
+
+// "drive_c/x/y" below root → "C:\x\y"; empty when host is not in a drive folder of root.
+std::string OnMachineDrive(const fs::path& host, const fs::path& root) {
+    std::string h = host.string();
+    std::string r = root.string() + "/";
+    if (h.compare(0, r.size(), r) != 0) return {};
+    std::string rest = h.substr(r.size());
+    auto slash = rest.find('/');
+    std::string top = rest.substr(0, slash);
+    if (top.size() != 7 || top.compare(0, 6, "drive_") != 0 || !IsLetter(top[6]) ||
+        UpperLetter(top[6]) == 'Z')
+        return {};
+    std::string out = std::string(1, UpperLetter(top[6])) + ":\\";
+    if (slash != std::string::npos) out += rest.substr(slash + 1);
+    std::replace(out.begin(), out.end(), '/', '\\');
+    return out;
+}
+
+// The name in folder that a component stands for: the same name in another case, or the long
+// name behind an alias. Empty when there is none.
+std::string FindInFolder(const fs::path& folder, const std::string& component,
+                         FileMetaStore& meta) {
+    std::error_code ec;
+    std::string best;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (SameName(name, component) && (best.empty() || name < best)) best = name;
+    }
+    if (!best.empty() || ec) return best;
+    if (component.find('~') != std::string::npos && IsValidShortName(component))
+        return meta.LongNameFor(folder, component);
+    return {};
+}
+
+} // namespace
+
+PathMapper::PathMapper(fs::path machineFolder, FileMetaStore& meta)
+    : machine_(Normal(machineFolder)), meta_(meta) {
+    std::error_code ec;
+    fs::path canonical = fs::weakly_canonical(machine_, ec);
+    canonicalMachine_ = ec ? machine_ : Normal(canonical);
+    fs::path cwd = fs::current_path(ec);
+    current_ = FromHost(ec ? fs::path("/") : cwd);
+}
+
+void PathMapper::SetCurrentDirectory(const std::string& windowsPath) {
+    std::string full = FullPath(windowsPath);
+    if (!full.empty()) current_ = full;
+}
+
+std::string PathMapper::FullPath(const std::string& windowsPath) const {
+    std::string p = windowsPath;
+    std::replace(p.begin(), p.end(), '/', '\\');
+    if (p.size() >= 6 && p.compare(0, 4, "\\\\?\\") == 0 && p[5] == ':') p = p.substr(4);
+    if (p.empty() || p.compare(0, 2, "\\\\") == 0) return {};
+
+    char drive = 0;
+    std::string rest;
+    const bool currentUsable = current_.size() >= 2 && current_[1] == ':';
+    if (p.size() >= 2 && IsLetter(p[0]) && p[1] == ':') {
+        drive = UpperLetter(p[0]);
+        rest = p.substr(2);
+        if (rest.empty() || rest[0] != '\\') {
+            // "C:x" is relative to the current folder when that is on C:, else to the root.
+            bool sameDrive = currentUsable && UpperLetter(current_[0]) == drive;
+            rest = (sameDrive ? current_.substr(2) : std::string("\\")) + "\\" + rest;
+        }
+    } else {
+        if (!currentUsable) return {};
+        drive = UpperLetter(current_[0]);
+        rest = p[0] == '\\' ? p : current_.substr(2) + "\\" + p;
+    }
+
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= rest.size()) {
+        std::size_t end = rest.find('\\', start);
+        if (end == std::string::npos) end = rest.size();
+        std::string part = rest.substr(start, end - start);
+        start = end + 1;
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+            continue;
+        }
+        parts.push_back(part);
+    }
+    const bool trailing = p.back() == '\\';
+    if (!parts.empty()) {
+        // Windows drops trailing dots and spaces of the last name.
+        std::string& last = parts.back();
+        while (!last.empty() && (last.back() == '.' || last.back() == ' '))
+            last.pop_back();
+        if (last.empty()) parts.pop_back();
+    }
+
+    std::string out = std::string(1, drive) + ":\\";
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i) out += '\\';
+        out += parts[i];
+    }
+    if (trailing && !parts.empty()) out += '\\';
+    return out;
+}
+
+std::vector<std::string> PathMapper::Components(const std::string& fullPath) {
+    std::vector<std::string> parts;
+    std::size_t start = fullPath.size() >= 2 && fullPath[1] == ':' ? 2 : 0;
+    while (start < fullPath.size()) {
+        std::size_t end = fullPath.find('\\', start);
+        if (end == std::string::npos) end = fullPath.size();
+        if (end > start) parts.push_back(fullPath.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+fs::path PathMapper::DriveFolder(char letter) const {
+    letter = UpperLetter(letter);
+    if (!IsLetter(letter)) return {};
+    if (letter == 'Z') return "/";
+    fs::path folder = machine_ / (std::string("drive_") + LowerLetter(letter));
+    std::error_code ec;
+    return fs::is_directory(folder, ec) ? folder : fs::path{};
+}
+
+bool PathMapper::DriveExists(char letter) const {
+    return !DriveFolder(letter).empty();
+}
+
+std::optional<fs::path> PathMapper::ToHost(const std::string& windowsPath) const {
+    std::string full = FullPath(windowsPath);
+    if (full.empty()) return std::nullopt;
+    fs::path current = DriveFolder(full[0]);
+    if (current.empty()) return std::nullopt;
+    bool resolving = true;
+    for (const auto& component : Components(full)) {
+        if (resolving) {
+            std::string found = FindEntry(current, component);
+            if (!found.empty()) {
+                current /= found;
+                continue;
+            }
+            resolving = false;
+        }
+        current /= component;
+    }
+    return current;
+}
+
+std::string PathMapper::FindEntry(const fs::path& folder, const std::string& component) const {
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(folder / component, ec))) return component;
+    return FindInFolder(folder, component, meta_);
+}
+
+std::string PathMapper::FromHost(const fs::path& hostPath) const {
+    fs::path host = Normal(hostPath);
+    for (const fs::path* root : {&machine_, &canonicalMachine_})
+        if (auto onDrive = OnMachineDrive(host, *root); !onDrive.empty()) return onDrive;
+    std::error_code ec;
+    fs::path canonical = fs::weakly_canonical(host, ec);
+    if (!ec) {
+        canonical = Normal(canonical);
+        for (const fs::path* root : {&machine_, &canonicalMachine_})
+            if (auto onDrive = OnMachineDrive(canonical, *root); !onDrive.empty()) return onDrive;
+    }
+    std::string out = "Z:" + host.string();
+    std::replace(out.begin(), out.end(), '/', '\\');
+    return out;
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+    auto trim = [](std::string s) {
+        if (s.size() > 3 && s.back() == '\\') s.pop_back();
+        return s;
+    };
+    return SameName(trim(a), trim(b));
+}
+
+} // namespace tarn::platform::portable

@@ -1,0 +1,105 @@
+// The file system of the embedded machine: kernel32 file calls with their Windows XP semantics
+// and error codes, carried out on the host files the PathMapper maps Windows paths to. What the
+// host cannot hold (hidden, system and archive bits, 8.3 aliases) lives in the FileMetaStore;
+// read-only is the host's owner write bit and is enforced here, since we may run as root.
+#pragma once
+
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace tarn::platform::portable {
+
+class FileMetaStore;
+class PathMapper;
+struct Faults;
+
+class PortableFileSystem : public IFileSystem {
+public:
+    // registry receives delayed moves; faults are consulted on every call. All four must outlive
+    // the file system.
+    PortableFileSystem(PathMapper& paths, FileMetaStore& meta, IRegistry& registry, Faults& faults);
+    ~PortableFileSystem() override;
+    PortableFileSystem(const PortableFileSystem&) = delete;
+    PortableFileSystem& operator=(const PortableFileSystem&) = delete;
+
+    DWORD GetAttributes(const std::string& path, DWORD& attributes) override;
+    DWORD SetAttributes(const std::string& path, DWORD attributes) override;
+    DWORD DeleteFile(const std::string& path) override;
+    DWORD CreateDirectory(const std::string& path) override;
+    DWORD RemoveDirectory(const std::string& path) override;
+    DWORD CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    DWORD MoveFile(const std::string& from, const std::string& to, DWORD flags) override;
+
+    DWORD FindFirst(const std::string& pattern, HANDLE& find, FindData& data) override;
+    DWORD FindNext(HANDLE find, FindData& data) override;
+    DWORD FindClose(HANDLE find) override;
+
+    DWORD GetShortPathName(const std::string& path, std::string& shortPath) override;
+    DWORD GetFullPathName(const std::string& path, std::string& fullPath) override;
+    DWORD GetTempFileName(const std::string& folder, const std::string& prefix, DWORD unique,
+                          std::string& result) override;
+    DWORD GetLastWriteTime(const std::string& path, FILETIME& time) override;
+    DWORD SetLastWriteTime(const std::string& path, FILETIME time) override;
+    DWORD GetDiskFreeSpace(const std::string& root, std::uint64_t& freeBytes,
+                           std::uint64_t& totalBytes) override;
+
+    DWORD CreateFile(const std::string& path, DWORD access, DWORD share, DWORD disposition,
+                     DWORD attributes, HANDLE& file) override;
+    DWORD ReadFile(HANDLE file, void* buffer, DWORD size, DWORD& read) override;
+    DWORD WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD& written) override;
+    DWORD SetFilePointer(HANDLE file, std::int64_t distance, DWORD method,
+                         std::uint64_t& position) override;
+    DWORD GetFileSize(HANDLE file, std::uint64_t& size) override;
+    DWORD SetEndOfFile(HANDLE file) override;
+    DWORD GetFileTime(HANDLE file, FILETIME& lastWrite) override;
+    DWORD SetFileTime(HANDLE file, FILETIME lastWrite) override;
+    DWORD CloseFile(HANDLE file) override;
+
+    FILETIME ToLocalFileTime(FILETIME utc) override;
+    FILETIME FromLocalFileTime(FILETIME local) override;
+
+    // Host time stamps to FILETIME and back.
+    static FILETIME ToFileTime(std::int64_t unixSeconds, long nanoseconds);
+    static void FromFileTime(FILETIME time, std::int64_t& unixSeconds, long& nanoseconds);
+
+private:
+    struct Resolved;
+    struct OpenFile;
+    struct FindState;
+
+    DWORD Resolve(const std::string& path, Resolved& out) const;
+    DWORD MissingError(const Resolved& target) const;
+    DWORD AttributesOf(const Resolved& target) const;
+    bool IsBusy(const Resolved& target) const;
+    bool IsUndeletable(const Resolved& target) const;
+    bool InFaultList(const Resolved& target, const std::vector<std::string>& list) const;
+    bool IsOwnProgram(const Resolved& target) const;
+    // ERROR_SHARING_VIOLATION when an open handle of the same file rules out this access.
+    DWORD CheckShare(const Resolved& target, DWORD access, DWORD share) const;
+    bool HasOpenHandles(const Resolved& target) const;
+    DWORD CopyContents(const Resolved& from, const Resolved& to, bool keepArchive);
+    DWORD RecordPendingMove(const std::string& from, const std::string& to, DWORD flags);
+    FindData Describe(const std::filesystem::path& host, const std::string& name) const;
+    OpenFile* Handle(HANDLE file) const;
+    HANDLE NextHandle();
+
+    PathMapper& paths_;
+    FileMetaStore& meta_;
+    IRegistry& registry_;
+    Faults& faults_;
+    std::filesystem::path ownProgram_;
+    std::map<HANDLE, std::unique_ptr<OpenFile>> files_;
+    std::map<HANDLE, std::unique_ptr<FindState>> finds_;
+    HANDLE nextHandle_ = 0x100;
+    DWORD tempCounter_ = 0;
+    mutable std::recursive_mutex mutex_;
+};
+
+} // namespace tarn::platform::portable
