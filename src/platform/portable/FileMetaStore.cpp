@@ -56,11 +56,13 @@ std::string FileMetaStore::Key(const fs::path& host) const {
 }
 
 DWORD FileMetaStore::Attributes(const fs::path& host) const {
+    std::lock_guard lock(mutex_);
     auto it = entries_.find(Key(host));
     return it == entries_.end() ? 0 : it->second.attributes;
 }
 
 void FileMetaStore::SetAttributes(const fs::path& host, DWORD attributes) {
+    std::lock_guard lock(mutex_);
     std::string key = Key(host);
     auto it = entries_.find(key);
     if (it == entries_.end()) {
@@ -74,6 +76,7 @@ void FileMetaStore::SetAttributes(const fs::path& host, DWORD attributes) {
 }
 
 std::string FileMetaStore::ShortName(const fs::path& host) {
+    std::lock_guard lock(mutex_);
     std::string key = Key(host);
     fs::path normal(key);
     if (IsValidShortName(normal.filename().string())) return {};
@@ -87,6 +90,7 @@ std::string FileMetaStore::ShortName(const fs::path& host) {
 }
 
 std::string FileMetaStore::LongNameFor(const fs::path& folder, const std::string& shortName) {
+    std::lock_guard lock(mutex_);
     AssignFolder(folder);
     std::string prefix = Prefix(Key(folder));
     for (auto it = entries_.lower_bound(prefix);
@@ -142,6 +146,7 @@ void FileMetaStore::AssignFolder(const fs::path& folder) {
 }
 
 void FileMetaStore::Forget(const fs::path& host) {
+    std::lock_guard lock(mutex_);
     std::string key = Key(host);
     std::string prefix = Prefix(key);
     auto it = entries_.find(key);
@@ -157,6 +162,7 @@ void FileMetaStore::Forget(const fs::path& host) {
 }
 
 void FileMetaStore::Move(const fs::path& from, const fs::path& to) {
+    std::lock_guard lock(mutex_);
     std::string src = Key(from);
     std::string dst = Key(to);
     if (src == dst) {
@@ -207,6 +213,7 @@ void FileMetaStore::Load() {
 }
 
 void FileMetaStore::Flush() {
+    std::lock_guard lock(mutex_);
     if (!dirty_) return;
     std::ostringstream out;
     out << kHeader << '\n';

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <string>
 
 namespace tarn::platform::portable {
@@ -52,6 +53,8 @@ private:
     std::filesystem::path file_;
     std::map<std::string, Entry> entries_;
     bool dirty_ = false;
+    // The mapper of every service reaches the store, not only the file system.
+    mutable std::recursive_mutex mutex_;
 };
 
 } // namespace tarn::platform::portable

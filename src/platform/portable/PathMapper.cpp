@@ -75,6 +75,7 @@ PathMapper::PathMapper(fs::path machineFolder, FileMetaStore& meta)
 
 void PathMapper::SetCurrentDirectory(const std::string& windowsPath) {
     std::string full = FullPath(windowsPath);
+    if (full.size() > 3 && full.back() == '\\') full.pop_back();
     if (!full.empty()) current_ = full;
 }
 

@@ -29,7 +29,7 @@ protected:
 
 TEST_F(PathMapperTest, FullPathFoldsDotsAndUsesTheCurrentFolder) {
     paths_.SetCurrentDirectory("c:/Work/Sub/");
-    EXPECT_EQ(paths_.CurrentDirectory(), "C:\\Work\\Sub\\");
+    EXPECT_EQ(paths_.CurrentDirectory(), "C:\\Work\\Sub");
     EXPECT_EQ(paths_.FullPath("x.txt"), "C:\\Work\\Sub\\x.txt");
     EXPECT_EQ(paths_.FullPath("..\\x.txt"), "C:\\Work\\x.txt");
     EXPECT_EQ(paths_.FullPath(".\\a\\..\\b"), "C:\\Work\\Sub\\b");
