@@ -42,5 +42,6 @@ private:
 // Each returns the exit status through *status when its subcommand ran.
 void AddMachineCommands(CLI::App& app, Context& context, int& status);
 void AddRegCommands(CLI::App& app, Context& context, int& status);
+void AddVersionCommands(CLI::App& app, Context& context, int& status);
 
 } // namespace tarn::tool

@@ -38,7 +38,8 @@ void AddMachineCommands(CLI::App& app, Context& context, int& status) {
         "init", "Create the machine folder (Windows XP, US English) unless it exists");
     static std::string windows;
     std::string names;
-    for (const auto& [name, release] : Releases()) names += (names.empty() ? "" : ", ") + name;
+    for (const auto& [name, release] : Releases())
+        names += (names.empty() ? "" : ", ") + name;
     init->add_option("--windows", windows, "Windows release the machine reports: " + names);
     init->callback([&context, &status] {
         bool existed = std::filesystem::exists(context.Folder() / "registry.reg");
@@ -50,8 +51,8 @@ void AddMachineCommands(CLI::App& app, Context& context, int& status) {
                                 it->second.build);
             m.Flush();
         }
-        std::cout << (existed ? "Machine exists: " : "Machine created: ")
-                  << m.Folder().string() << '\n';
+        std::cout << (existed ? "Machine exists: " : "Machine created: ") << m.Folder().string()
+                  << '\n';
         status = 0;
     });
 
@@ -67,8 +68,8 @@ void AddMachineCommands(CLI::App& app, Context& context, int& status) {
             if (s.error == platform::ERROR_SUCCESS) {
                 std::cout << "Started: " << s.command << '\n';
             } else {
-                std::cerr << "tarnwell: could not start \"" << s.command << "\" (error "
-                          << s.error << ")\n";
+                std::cerr << "tarnwell: could not start \"" << s.command << "\" (error " << s.error
+                          << ")\n";
                 status = 1;
             }
         }

@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
     int status = 0;
     AddMachineCommands(app, context, status);
     AddRegCommands(app, context, status);
+    AddVersionCommands(app, context, status);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -7,7 +7,8 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
     std::size_t i = 0, n = commandLine.size();
     auto blank = [](char c) { return c == ' ' || c == '\t'; };
     for (;;) {
-        while (i < n && blank(commandLine[i])) ++i;
+        while (i < n && blank(commandLine[i]))
+            ++i;
         if (i >= n) break;
         std::string arg;
         bool quoted = false;
@@ -15,7 +16,8 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
             char c = commandLine[i];
             if (c == '\\') {
                 std::size_t slashes = 0;
-                while (i < n && commandLine[i] == '\\') ++slashes, ++i;
+                while (i < n && commandLine[i] == '\\')
+                    ++slashes, ++i;
                 if (i < n && commandLine[i] == '"') {
                     arg.append(slashes / 2, '\\');
                     if (slashes % 2) {
@@ -44,8 +46,7 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
 }
 
 std::string QuoteArgument(const std::string& argument) {
-    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos)
-        return argument;
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
     std::string out = "\"";
     std::size_t slashes = 0;
     for (char c : argument) {
@@ -53,8 +54,10 @@ std::string QuoteArgument(const std::string& argument) {
             ++slashes;
             continue;
         }
-        if (c == '"') out.append(slashes * 2 + 1, '\\');
-        else out.append(slashes, '\\');
+        if (c == '"')
+            out.append(slashes * 2 + 1, '\\');
+        else
+            out.append(slashes, '\\');
         slashes = 0;
         out += c;
     }

@@ -53,8 +53,8 @@ public:
                                    std::uint64_t& totalBytes) = 0;
 
     // Open files. Share modes are honoured between handles of every process on the machine.
-    virtual DWORD CreateFile(const std::string& path, DWORD access, DWORD share,
-                             DWORD disposition, DWORD attributes, HANDLE& file) = 0;
+    virtual DWORD CreateFile(const std::string& path, DWORD access, DWORD share, DWORD disposition,
+                             DWORD attributes, HANDLE& file) = 0;
     virtual DWORD ReadFile(HANDLE file, void* buffer, DWORD size, DWORD& read) = 0;
     virtual DWORD WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD& written) = 0;
     virtual DWORD SetFilePointer(HANDLE file, std::int64_t distance, DWORD method,

@@ -44,15 +44,33 @@ std::unique_ptr<Backend> CreateDefaultBackend();
 // The services in force; the default backend is created on first use.
 const Services& Current();
 
-inline IRegistry& Registry() { return *Current().registry; }
-inline IFileSystem& Files() { return *Current().files; }
-inline IProfile& Profile() { return *Current().profile; }
-inline IProcesses& Processes() { return *Current().processes; }
-inline ILibraries& Libraries() { return *Current().libraries; }
-inline ISystemInfo& System() { return *Current().system; }
-inline IReboot& Reboot() { return *Current().reboot; }
-inline IUserInterface& UI() { return *Current().ui; }
-inline IDatabaseEngine& Database() { return *Current().database; }
+inline IRegistry& Registry() {
+    return *Current().registry;
+}
+inline IFileSystem& Files() {
+    return *Current().files;
+}
+inline IProfile& Profile() {
+    return *Current().profile;
+}
+inline IProcesses& Processes() {
+    return *Current().processes;
+}
+inline ILibraries& Libraries() {
+    return *Current().libraries;
+}
+inline ISystemInfo& System() {
+    return *Current().system;
+}
+inline IReboot& Reboot() {
+    return *Current().reboot;
+}
+inline IUserInterface& UI() {
+    return *Current().ui;
+}
+inline IDatabaseEngine& Database() {
+    return *Current().database;
+}
 
 // Flushes and frees the default backend (also done at normal exit).
 void ShutdownDefaultBackend();

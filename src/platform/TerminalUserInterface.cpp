@@ -11,8 +11,7 @@ TerminalUserInterface::TerminalUserInterface()
     : in_(std::cin), out_(std::cout), err_(std::cerr),
       interactive_(isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) {}
 
-TerminalUserInterface::TerminalUserInterface(std::istream& in, std::ostream& out,
-                                             std::ostream& err)
+TerminalUserInterface::TerminalUserInterface(std::istream& in, std::ostream& out, std::ostream& err)
     : in_(in), out_(out), err_(err), interactive_(false) {}
 
 void TerminalUserInterface::Inform(const std::string& caption, const std::string& text) {
@@ -47,9 +46,9 @@ bool TerminalUserInterface::Ask(const std::string& caption, const std::string& t
             return false;
         }
         std::size_t first = line.find_first_not_of(" \t\r");
-        char c = first == std::string::npos ? '\0'
-                                             : static_cast<char>(std::tolower(
-                                                   static_cast<unsigned char>(line[first])));
+        char c = first == std::string::npos
+                     ? '\0'
+                     : static_cast<char>(std::tolower(static_cast<unsigned char>(line[first])));
         if (!interactive_) {
             bool answer = c == yes || (yes == 'o' && c == 'y');
             out_ << (answer ? "yes" : "no") << std::endl;

@@ -27,8 +27,7 @@ public:
     bool OkCancel(const std::string& caption, const std::string& text) override;
 
 private:
-    bool Ask(const std::string& caption, const std::string& text, const char* choices,
-             char yes);
+    bool Ask(const std::string& caption, const std::string& text, const char* choices, char yes);
 
     std::istream& in_;
     std::ostream& out_;

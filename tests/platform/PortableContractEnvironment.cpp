@@ -7,9 +7,7 @@ namespace {
 
 class PortableEnvironment : public ContractEnvironment {
 public:
-    PortableEnvironment() {
-        std::filesystem::create_directories(machine_.Host("C:\\Scratch"));
-    }
+    PortableEnvironment() { std::filesystem::create_directories(machine_.Host("C:\\Scratch")); }
     platform::Services GetServices() override { return machine_->GetServices(); }
     std::string ScratchFolder() override { return "C:\\Scratch"; }
     std::string ScratchKey() override { return "Software\\TarnwellContract"; }

@@ -33,7 +33,9 @@ TempMachine::TempMachine() {
     scope_ = std::make_unique<platform::ScopedPlatform>(*machine_);
 }
 
-TempMachine::~TempMachine() { Close(); }
+TempMachine::~TempMachine() {
+    Close();
+}
 
 void TempMachine::Close() {
     scope_.reset();

@@ -1,5 +1,6 @@
 #include "platform/portable/Machine.h"
 
+#include "platform/TerminalUserInterface.h"
 #include "platform/portable/FileMetaStore.h"
 #include "platform/portable/MachineLock.h"
 #include "platform/portable/NoDatabaseEngine.h"
@@ -12,7 +13,6 @@
 #include "platform/portable/PortableRegistry.h"
 #include "platform/portable/PortableSystemInfo.h"
 #include "platform/portable/RegistryStore.h"
-#include "platform/TerminalUserInterface.h"
 
 #include <cstdlib>
 #include <system_error>
@@ -57,16 +57,17 @@ std::filesystem::path Machine::DefaultFolder() {
     if (const char* x = std::getenv("XDG_DATA_HOME"); x && *x)
         return std::filesystem::path(x) / "tarnwell" / "machine";
     const char* home = std::getenv("HOME");
-    return std::filesystem::path(home && *home ? home : "/tmp") / ".local" / "share" /
-           "tarnwell" / "machine";
+    return std::filesystem::path(home && *home ? home : "/tmp") / ".local" / "share" / "tarnwell" /
+           "machine";
 }
 
 Machine::Machine(const std::filesystem::path& folder) : folder_(std::filesystem::absolute(folder)) {
     std::error_code ec;
     bool fresh = !std::filesystem::exists(folder_ / "registry.reg", ec);
     std::filesystem::create_directories(folder_, ec);
-    if (ec) throw MachineError("Cannot create the machine folder " + folder_.string() + ": " +
-                               ec.message());
+    if (ec)
+        throw MachineError("Cannot create the machine folder " + folder_.string() + ": " +
+                           ec.message());
     lock_ = std::make_unique<MachineLock>(folder_);
     store_ = std::make_unique<RegistryStore>(folder_ / "registry.reg");
     registry_ = std::make_unique<PortableRegistry>(*store_, faults_);
@@ -188,7 +189,9 @@ void Machine::SetUserLanguage(WORD langId) {
     WriteString(*registry_, HKEY_CURRENT_USER, "Control Panel\\International", "Locale", hex);
 }
 
-bool Machine::RestartRequested() const { return reboot_->Requested(); }
+bool Machine::RestartRequested() const {
+    return reboot_->Requested();
+}
 
 std::vector<Machine::StartedCommand> Machine::Restart() {
     IRegistry& reg = *registry_;
@@ -248,7 +251,8 @@ std::vector<Machine::StartedCommand> Machine::Restart() {
                 if (eq == std::string::npos) continue;
                 std::string target = line.substr(0, eq), source = line.substr(eq + 1);
                 std::string upper = target;
-                for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+                for (char& c : upper)
+                    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
                 if (upper == "NUL")
                     files.DeleteFile(source);
                 else
@@ -266,7 +270,8 @@ std::vector<Machine::StartedCommand> Machine::Restart() {
             continue;
         std::vector<std::string> names;
         std::string name;
-        for (DWORD i = 0; reg.EnumValue(h, i, name) == ERROR_SUCCESS; ++i) names.push_back(name);
+        for (DWORD i = 0; reg.EnumValue(h, i, name) == ERROR_SUCCESS; ++i)
+            names.push_back(name);
         for (const std::string& n : names) {
             DWORD type = 0;
             std::vector<std::uint8_t> data;
@@ -275,7 +280,8 @@ std::vector<Machine::StartedCommand> Machine::Restart() {
             reg.DeleteValue(h, n);
             if (!isString) continue;
             std::string command(data.begin(), data.end());
-            while (!command.empty() && command.back() == '\0') command.pop_back();
+            while (!command.empty() && command.back() == '\0')
+                command.pop_back();
             if (!command.empty()) commands.push_back(command);
         }
         reg.CloseKey(h);

@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+namespace tarn::platform {
+class TerminalUserInterface;
+}
+
 namespace tarn::platform::portable {
 
 class RegistryStore;
@@ -24,7 +28,7 @@ class PortableSystemInfo;
 class PortableProcesses;
 class PortableLibraries;
 class PortableReboot;
-class TerminalUserInterface;
+
 class NoDatabaseEngine;
 class MachineLock;
 

@@ -8,7 +8,8 @@ namespace tarn::platform::portable {
 namespace {
 
 std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -28,7 +29,9 @@ void PortableLibraries::Register(const std::string& path, FakeLibrary library) {
     libraries_[Key(path)] = std::move(library);
 }
 
-void PortableLibraries::Unregister(const std::string& path) { libraries_.erase(Key(path)); }
+void PortableLibraries::Unregister(const std::string& path) {
+    libraries_.erase(Key(path));
+}
 
 int PortableLibraries::LoadCount(const std::string& path) const {
     auto it = loads_.find(Key(path));

@@ -20,7 +20,8 @@ namespace tarn::platform::portable {
 namespace {
 
 std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -31,12 +32,14 @@ bool HasFolder(const std::string& name) {
 // Host programs a machine can start: scripts with #! and ELF executables with an execute bit.
 bool Runnable(const std::filesystem::path& host) {
     struct stat st {};
-    if (stat(host.c_str(), &st) != 0 || !(st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)))
-        return false;
+    if (stat(host.c_str(), &st) != 0 || !(st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH))) return false;
     std::ifstream in(host, std::ios::binary);
     char magic[4] = {};
     in.read(magic, 4);
-    return (magic[0] == '#' && magic[1] == '!') || std::memcmp(magic, "\x7f" "ELF", 4) == 0;
+    return (magic[0] == '#' && magic[1] == '!') || std::memcmp(magic,
+                                                               "\x7f"
+                                                               "ELF",
+                                                               4) == 0;
 }
 
 } // namespace
@@ -83,7 +86,8 @@ DWORD PortableProcesses::FindProgram(const ProcessStart& start, std::string& win
             while (from <= dirs.size()) {
                 std::size_t to = dirs.find(':', from);
                 if (to == std::string::npos) to = dirs.size();
-                std::filesystem::path host = std::filesystem::path(dirs.substr(from, to - from)) / name;
+                std::filesystem::path host =
+                    std::filesystem::path(dirs.substr(from, to - from)) / name;
                 std::error_code ec;
                 if (!dirs.substr(from, to - from).empty() &&
                     std::filesystem::is_regular_file(host, ec)) {
@@ -115,8 +119,7 @@ DWORD PortableProcesses::CreateProcess(const ProcessStart& start, HANDLE& proces
     if (auto it = faults_.failedStarts.find("*"); it != faults_.failedStarts.end())
         return it->second;
     for (const auto& [path, code] : faults_.failedStarts)
-        if (!windowsPath.empty() && Upper(paths_.FullPath(path)) == Upper(windowsPath))
-            return code;
+        if (!windowsPath.empty() && Upper(paths_.FullPath(path)) == Upper(windowsPath)) return code;
     if (rc != ERROR_SUCCESS) return rc;
     if (!Runnable(host)) return ERROR_BAD_EXE_FORMAT;
 
@@ -139,9 +142,11 @@ DWORD PortableProcesses::CreateProcess(const ProcessStart& start, HANDLE& proces
     std::vector<char*> argv, envp;
     std::string program = host.string();
     argv.push_back(program.data());
-    for (std::string& a : args) argv.push_back(a.data());
+    for (std::string& a : args)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
-    for (std::string& e : env) envp.push_back(e.data());
+    for (std::string& e : env)
+        envp.push_back(e.data());
     envp.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
@@ -160,10 +165,11 @@ DWORD PortableProcesses::CreateProcess(const ProcessStart& start, HANDLE& proces
     pid_t pid = 0;
     int err = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (err != 0) return err == ENOENT ? ERROR_FILE_NOT_FOUND
-                         : err == EACCES ? ERROR_ACCESS_DENIED
-                         : err == ENOMEM ? ERROR_NOT_ENOUGH_MEMORY
-                                         : ERROR_BAD_EXE_FORMAT;
+    if (err != 0)
+        return err == ENOENT   ? ERROR_FILE_NOT_FOUND
+               : err == EACCES ? ERROR_ACCESS_DENIED
+               : err == ENOMEM ? ERROR_NOT_ENOUGH_MEMORY
+                               : ERROR_BAD_EXE_FORMAT;
     process = next_++;
     children_[process] = Child{pid, false, 0};
     return ERROR_SUCCESS;

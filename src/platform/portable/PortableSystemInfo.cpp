@@ -11,15 +11,18 @@ namespace {
 // "4.10.1998" → 4, 10, 1998; missing parts stay 0.
 void ParseDotted(const std::string& text, DWORD& major, DWORD& minor, DWORD& build) {
     DWORD* parts[] = {&major, &minor, &build};
-    for (DWORD* p : parts) *p = 0;
+    for (DWORD* p : parts)
+        *p = 0;
     std::size_t i = 0;
     for (DWORD* p : parts) {
         if (i >= text.size()) break;
         char* end = nullptr;
         *p = static_cast<DWORD>(std::strtoul(text.c_str() + i, &end, 10));
         i = static_cast<std::size_t>(end - text.c_str());
-        if (i < text.size() && text[i] == '.') ++i;
-        else break;
+        if (i < text.size() && text[i] == '.')
+            ++i;
+        else
+            break;
     }
 }
 
@@ -44,7 +47,8 @@ bool PortableSystemInfo::ReadString(HKEY root, const std::string& key, const std
     registry_.CloseKey(h);
     if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
     out.assign(data.begin(), data.end());
-    while (!out.empty() && out.back() == '\0') out.pop_back();
+    while (!out.empty() && out.back() == '\0')
+        out.pop_back();
     return true;
 }
 
@@ -120,15 +124,20 @@ WORD PortableSystemInfo::GetUserDefaultLangID() {
     return 0x0409;
 }
 
-std::string PortableSystemInfo::GetModuleFileName() { return moduleFileName_(); }
+std::string PortableSystemInfo::GetModuleFileName() {
+    return moduleFileName_();
+}
 
-int PortableSystemInfo::CompareString(const std::string& a, const std::string& b,
-                                      bool ignoreCase) {
+int PortableSystemInfo::CompareString(const std::string& a, const std::string& b, bool ignoreCase) {
     return CompareAnsi(a, b, ignoreCase);
 }
 
-std::string PortableSystemInfo::CharToOem(const std::string& text) { return AnsiToOem(text); }
+std::string PortableSystemInfo::CharToOem(const std::string& text) {
+    return AnsiToOem(text);
+}
 
-std::string PortableSystemInfo::ErrorText(DWORD code) { return SystemErrorText(code); }
+std::string PortableSystemInfo::ErrorText(DWORD code) {
+    return SystemErrorText(code);
+}
 
 } // namespace tarn::platform::portable
