@@ -1,0 +1,29 @@
+// Path and text helpers of the archive engine, on Windows paths: "\" separates folders, and "/"
+// (which Windows accepts as well) and a drive's ":" count as separators too.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tarn::archive {
+
+// The part after the last separator: "C:\dir\a.dll" -> "a.dll".
+std::string ExtractFileName(std::string_view path);
+// Up to and including the last separator: "C:\dir\a.dll" -> "C:\dir\".
+std::string ExtractFilePath(std::string_view path);
+// The extension (from the last "." of the file name on) replaced by ext, or ext appended.
+std::string ChangeFileExt(std::string_view path, std::string_view ext);
+// Without leading and trailing blanks and control characters.
+std::string TrimBlanks(std::string_view text);
+// Equal with ASCII letters folded.
+bool SameText(std::string_view a, std::string_view b);
+// The text up to its first ";" (all of it when it has none).
+std::string_view UpToSemicolon(std::string_view text);
+
+// An existing file (not a folder).
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+// Creates the folder with all missing parents; true when it exists afterwards.
+bool ForceDirectories(const std::string& folder);
+
+} // namespace tarn::archive
