@@ -108,7 +108,7 @@ int RunVersion(const VersionOptions& options) {
         const TVersionInfo& info = reader->VersionInfo();
         if (options.json) {
             nlohmann::ordered_json entry;
-            entry["FileName"] = AnsiToUtf8(file);
+            entry["FileName"] = file; // as given on the command line
             for (std::string_view name : TVersionInfo::PropertyNames())
                 entry[std::string(name)] = AnsiToUtf8(info.Text(name));
             entry["LanguageValue"] = info.LanguageValue();
@@ -117,14 +117,16 @@ int RunVersion(const VersionOptions& options) {
         }
         if (!first) std::cout << '\n';
         first = false;
-        std::cout << AnsiToUtf8(file) << '\n';
+        std::cout << file << '\n';
         for (std::string_view name : TVersionInfo::PropertyNames()) {
             const std::string text = AnsiToUtf8(info.Text(name));
             std::cout << "  " << name << ':' << (text.empty() ? "" : " ") << text << '\n';
         }
         std::cout << "  LanguageValue: " << info.LanguageValue() << '\n';
     }
-    if (options.json) std::cout << listing.dump(2) << '\n';
+    if (options.json)
+        std::cout << listing.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+                  << '\n';
     return status;
 }
 
