@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
     AddMachineCommands(app, context, status);
     AddRegCommands(app, context, status);
     AddVersionCommands(app, context, status);
+    AddArchiveCommands(app, context, status);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
