@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "version/FileDates.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -29,7 +30,11 @@ constexpr std::int64_t kEndDosDay = DayNumber(year{2108} / January / 1);
 double FileDateOf(THandleStream& file) {
     platform::FILETIME utc = 0;
     platform::Files().GetFileTime(file.Handle(), utc);
-    return version::LocalFileTimeToDayCount(platform::Files().ToLocalFileTime(utc));
+    const double date = version::LocalFileTimeToDayCount(platform::Files().ToLocalFileTime(utc));
+    // A DOS stamp holds 1980 to 2107 only: a file dated outside gets the nearest date it can
+    // hold, so that its member can be extracted with a date again.
+    constexpr double kLastDosDate = kEndDosDay - 2.0 / kSecondsPerDay;
+    return std::clamp(date, static_cast<double>(kFirstDosDay), kLastDosDate);
 }
 
 bool DayCountToFileTime(double dayCount, platform::FILETIME& utc) {

@@ -7,7 +7,7 @@
 
 namespace tarn::archive {
 
-// The last-write time of an open file as a day count.
+// The last-write time of an open file as a day count, held to the years 1980 to 2107.
 double FileDateOf(THandleStream& file);
 
 // The UTC file time a day count stands for, through the DOS-style stamp (2-second steps, years

@@ -284,6 +284,18 @@ TEST_F(ExtractTest, ADateTheStampCannotHoldFails) {
     EXPECT_EQ(Get("C:\\OUT\\RANDOM.BIN"), Get("C:\\SRC\\RANDOM.BIN")) << "the data are there";
 }
 
+TEST_F(ExtractTest, AFileFromBefore1980ComesBackDatedAt1980) {
+    Put("C:\\SRC\\OLD.TXT", "old");
+    SetDate("C:\\SRC\\OLD.TXT", 116444736000000000ull); // 1970-01-01
+    Add("C:\\O.ARC", {"C:\\SRC\\OLD.TXT"});
+    compress_->SetCompressedFile("C:\\O.ARC");
+    ExtractOne("C:\\SRC\\OLD.TXT");
+    EXPECT_EQ(Get("C:\\OUT\\OLD.TXT"), "old");
+    EXPECT_EQ(platform::Files().ToLocalFileTime(Date("C:\\OUT\\OLD.TXT")),
+              116444736000000000ull + 3652ull * 86400 * kSecond)
+        << "1980-01-01 00:00 local";
+}
+
 TEST_F(ExtractTest, AFullDiskStopsOrAsksTheHandler) {
     DiskSizeLimit disk(platform::Files(), "C:\\OUT", 50000);
     platform::ScopedPlatform scope(platform::Services{.files = &disk});
