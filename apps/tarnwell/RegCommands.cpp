@@ -2,13 +2,18 @@
 #include "Commands.h"
 
 #include "platform/Platform.h"
+#include "platform/portable/PathMapper.h"
+#include "platform/portable/RegFile.h"
 #include "platform/portable/RegistryPath.h"
+#include "platform/portable/RegistryStore.h"
 
 #include <cctype>
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <optional>
+#include <sstream>
 
 namespace tarn::tool {
 namespace {
@@ -60,17 +65,19 @@ RegArgs ParseRegArgs(const std::vector<std::string>& args, bool separatorTakesVa
             r.separator = sep;
         } else if (sw == "s")
             r.recursive = true;
-        else if (!sw.empty() && !r.positional.empty())
+        else if (!sw.empty() && a[0] == '-')
             throw UsageError("unknown switch " + a);
         else
-            r.positional.push_back(a);
+            r.positional.push_back(a); // host paths start with "/" too
     }
     return r;
 }
 
-portable::KeyPath KeyArg(const RegArgs& r) {
+portable::KeyPath KeyArg(const RegArgs& r, std::size_t positionals = 1) {
     if (r.positional.empty())
         throw UsageError("a key path is required, e.g. \"HKLM\\Software\\X\"");
+    if (r.positional.size() > positionals)
+        throw UsageError("unexpected argument " + r.positional[positionals]);
     auto key = portable::ParseKeyPath(r.positional[0]);
     if (!key) throw UsageError("not a registry key path: " + r.positional[0]);
     return *key;
@@ -361,6 +368,54 @@ int RunDelete(Context& context, const std::vector<std::string>& args) {
     return 0;
 }
 
+// A file argument: a host path, or a Windows path on the machine.
+std::filesystem::path FileArg(portable::Machine& machine, const std::string& arg) {
+    bool windows = arg.size() >= 2 && arg[1] == ':';
+    if (!windows) return std::filesystem::absolute(arg);
+    auto host = machine.GetPathMapper().ToHost(arg);
+    if (!host) throw ToolError("no such drive: " + arg);
+    return *host;
+}
+
+int RunExport(Context& context, const std::vector<std::string>& args) {
+    RegArgs r = ParseRegArgs(args, false);
+    if (r.positional.size() != 2) throw UsageError("reg export KEY FILE [/y]");
+    portable::KeyPath key = KeyArg(r, 2);
+    portable::Machine& machine = context.Open();
+    std::optional<std::string> text = machine.GetRegistryStore().Export(ShownKey(key));
+    if (!text) NotFound();
+    std::filesystem::path file = FileArg(machine, r.positional[1]);
+    if (std::filesystem::exists(file) &&
+        !Ask(r.force, "File " + r.positional[1] + " already exists. Overwrite(Yes/No)?")) {
+        std::cout << "The operation was cancelled.\n";
+        return 1;
+    }
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << *text;
+    if (!out.flush()) throw ToolError("ERROR: cannot write " + file.string());
+    std::cout << "The operation completed successfully.\n";
+    return 0;
+}
+
+int RunImport(Context& context, const std::vector<std::string>& args) {
+    RegArgs r = ParseRegArgs(args, false);
+    if (r.positional.size() != 1) throw UsageError("reg import FILE");
+    portable::Machine& machine = context.Open();
+    std::filesystem::path file = FileArg(machine, r.positional[0]);
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw ToolError("ERROR: cannot read " + file.string());
+    std::ostringstream text;
+    text << in.rdbuf();
+    try {
+        machine.GetRegistryStore().Import(text.str(), file.filename().string());
+    } catch (const portable::RegFileError& e) {
+        throw ToolError(std::string("ERROR: ") + e.what());
+    }
+    machine.Flush();
+    std::cout << "The operation completed successfully.\n";
+    return 0;
+}
+
 } // namespace
 
 void AddRegCommands(CLI::App& app, Context& context, int& status) {
@@ -378,6 +433,8 @@ void AddRegCommands(CLI::App& app, Context& context, int& status) {
          RunAdd},
         {"delete", "KEY [/v NAME | /ve | /va] [/f]: delete a key with its subtree, or values",
          RunDelete},
+        {"export", "KEY FILE [/y]: write the key and its subtree as REGEDIT4 text", RunExport},
+        {"import", "FILE: merge REGEDIT4 text into the registry", RunImport},
     };
     for (const Verb& verb : verbs) {
         CLI::App* sub = reg->add_subcommand(verb.name, verb.help);

@@ -50,7 +50,8 @@ TEST(Processes, StartReturnsWhileTheProgramRuns) {
     TempMachine m;
     auto gate = m.Folder() / "gate";
     std::string server =
-        MakeServer(m, "while [ ! -e " + gate.string() + " ]; do sleep 0.01; done\n");
+        MakeServer(m, "while [ ! -e " + gate.string() +
+                          " ] && [ -d \"$(dirname \"$0\")\" ]; do sleep 0.01; done\n");
     ProcessStart start;
     start.application = server;
     HANDLE p = 0;
