@@ -1,31 +1,16 @@
 // tarnwell archive, run as a separate program on a temporary machine with host paths.
 #include "support/TempMachine.h"
+#include "support/ToolRunner.h"
 
 #include "ArchiveFixture.h"
 
-#include <array>
-#include <cstdio>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
 
 namespace tarn::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
 
 class ArchiveToolTest : public testing::Test {
 protected:
@@ -37,24 +22,7 @@ protected:
     }
 
     ToolRun Run(const std::vector<std::string>& args, const std::string& input = "") {
-        std::string command = "cd " + Quote(host_.string()) + " && " + Quote(TARN_TOOL_PATH) +
-                              " --machine " + Quote((folder_.Path() / "machine").string());
-        for (const std::string& a : args)
-            command += " " + Quote(a);
-        const fs::path in = folder_.Path() / "stdin.txt";
-        WriteHostFile(in, input);
-        const fs::path err = folder_.Path() / "stderr.txt";
-        command += " <" + Quote(in.string()) + " 2>" + Quote(err.string());
-        ToolRun run;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe) return run;
-        std::array<char, 4096> buffer{};
-        for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
-            run.out.append(buffer.data(), n);
-        const int raw = pclose(pipe);
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.err = ReadHostFile(err);
-        return run;
+        return RunTool({args, folder_.Path() / "machine", host_, input}, folder_.Path());
     }
     std::string H(const std::string& relative) const { return (host_ / relative).string(); }
     ToolRun AddAll(const std::vector<std::string>& extra = {}) {

@@ -1,47 +1,18 @@
 // tarnwell version and tarnwell compare, run as a separate program on a temporary machine.
 #include "support/TempMachine.h"
+#include "support/ToolRunner.h"
 #include "version/PeWriter.h"
 
-#include <array>
-#include <cstdio>
 #include <gtest/gtest.h>
 #include <map>
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
 
 namespace tarn::test {
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
 ToolRun RunTool(const std::filesystem::path& machine, const std::vector<std::string>& args,
                 const std::filesystem::path& scratch) {
-    std::string command = Quote(TARN_TOOL_PATH) + " --machine " + Quote(machine.string());
-    for (const std::string& a : args)
-        command += " " + Quote(a);
-    const auto errFile = scratch / "stderr.txt";
-    command += " 2>" + Quote(errFile.string());
-    ToolRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    std::array<char, 4096> buffer{};
-    for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
-        run.out.append(buffer.data(), n);
-    const int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.err = ReadHostFile(errFile);
-    return run;
+    return tarn::test::RunTool({args, machine, {}, {}}, scratch);
 }
 
 // "  Key: value" lines of the text listing, per file.

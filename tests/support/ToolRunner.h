@@ -1,0 +1,29 @@
+// Runs the tarnwell tool as a separate process, the way a user or a script would.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tarn::test {
+
+struct ToolRun {
+    int status = -1; // exit status; -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+
+struct ToolCall {
+    std::vector<std::string> args;
+    std::filesystem::path machine;    // --machine; empty leaves it out
+    std::filesystem::path workingDir; // empty: the test's own
+    std::string input;                // standard input (a pipe, never a terminal)
+};
+
+// scratch is a folder for the redirected streams.
+ToolRun RunTool(const ToolCall& call, const std::filesystem::path& scratch);
+
+// Quotes a word for /bin/sh.
+std::string ShellQuote(const std::string& word);
+
+} // namespace tarn::test
