@@ -1,0 +1,81 @@
+// The files phase and the folder clean-up.
+#include "platform/Platform.h"
+#include "routines/cmp_TTarnRegistry.h"
+#include "uninstall/UninstallForm.h"
+#include "uninstall/UninstallText.h"
+
+namespace tarn::uninstall {
+
+namespace {
+
+std::string FilesKey(const std::string& recordKey, int index) {
+    return recordKey + "\\Files" + (index > 0 ? std::to_string(index) : std::string());
+}
+
+// The value names of the open key without "Entries", which the phase deletes first (in a dry
+// run it stays and is passed over).
+void ListEntryValues(TtarnRegistry& key, bool dryRun, TStringList& names) {
+    if (!dryRun) key.DeleteValue("Entries");
+    key.GetValueNames(names);
+    if (dryRun) {
+        for (int i = names.Count() - 1; i >= 0; --i)
+            if (names[i] == "Entries") names.Delete(i);
+    }
+}
+
+} // namespace
+
+void TForm1::RemoveFiles() {
+    for (int index = 0;; ++index) {
+        const std::string key = FilesKey(FRecordKey, index);
+        {
+            TtarnRegistry record;
+            SetRootByCode(record, rcLocalMachine);
+            record.SetLazyWrite(false);
+            if (!record.OpenKey(key, false)) return;
+            TStringList names;
+            ListEntryValues(record, DryRun, names);
+            const int n = names.Count();
+            for (int k = 0; k < n; ++k) {
+                SetProgress(k, n);
+                std::string path = record.ReadString(names[k]);
+                const auto count = SharedCount(path);
+                if (count && *count >= 2) {
+                    LowerSharedCount(path, *count);
+                    continue;
+                }
+                if (count) {
+                    if (!ConfirmFileDelete(path)) {
+                        Report("kept " + path + ", because the answer was No");
+                        continue;
+                    }
+                    DeleteSharedCount(path);
+                }
+                if (TrimBlanks(path).empty() || !FileExists(path)) {
+                    Report("skipped " + path + ", because it does not exist");
+                    continue;
+                }
+                NoteFolder(path);
+                DeleteOwnedFile(path);
+            }
+            record.CloseKey();
+            DeleteRecordTree(key);
+        }
+        TtarnRegistry probe;
+        SetRootByCode(probe, rcLocalMachine);
+        if (!probe.KeyExists(FilesKey(FRecordKey, index + 1))) return;
+    }
+}
+
+void TForm1::RemoveEmptyFolders() {
+    for (int i = 0; i < FRemovedDirs->Count(); ++i) {
+        const std::string& folder = (*FRemovedDirs)[i];
+        if (DryRun) {
+            Report("remove folder " + folder + " when it is empty");
+        } else if (platform::Files().RemoveDirectory(folder) == platform::ERROR_SUCCESS) {
+            Report("removed folder " + folder);
+        }
+    }
+}
+
+} // namespace tarn::uninstall

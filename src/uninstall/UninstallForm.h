@@ -1,0 +1,129 @@
+// TForm1: the uninstaller's logic. It takes the product name from the command line, and on Start
+// runs the removal phases in their fixed order against the install record under
+// HKEY_LOCAL_MACHINE, deletes the record and then its own program file. What it shows goes to a
+// view; boxes go through the platform's user interface service.
+#pragma once
+
+#include "framework/Component.h"
+#include "framework/StringList.h"
+#include "uninstall/RecordedKeys.h"
+#include "uninstall/UninstallView.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarn::uninstall {
+
+inline constexpr const char* kUninstallKey =
+    "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+inline constexpr const char* kSharedDllsKey =
+    "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+inline constexpr const char* kEngineKey = "\\Software\\Borland\\Database Engine";
+inline constexpr const char* kBlw32Key = "\\Software\\Borland\\BLW32";
+inline constexpr const char* kBorlandKey = "\\Software\\Borland";
+
+inline constexpr const char* SNoArguments =
+    "Please remove this software from the Add/Remove Programs from the Control Panel";
+inline constexpr const char* SConfirmFileDelete =
+    "Uninstall has determined that the file %s is no longer used by an application. Is it o.k. "
+    "to delete it?";
+inline constexpr const char* SConfirmEngineDelete =
+    "Uninstall has determined that the Borland Database Engine is no longer used by an "
+    "application. Is it o.k. to delete it?";
+inline constexpr const char* SRegistryKeysLeft =
+    "Some or all of the registry keys could not could not be removed";
+inline constexpr const char* SRemovedItself = " has finished removing itself";
+inline constexpr const char* SRemovedAtReboot = " will be removed after you reboot your computer.";
+inline constexpr const char* SUnableToWrite = "Unable to write to %s";
+
+enum class TUninstallState { usRefused, usReady, usRunning, usStopped, usFinished };
+
+class TForm1 : public TComponent {
+public:
+    explicit TForm1(IUninstallView& view, TComponent* owner = nullptr);
+    ~TForm1() override; // FormDestroy
+
+    // Reads the arguments (already split by the command-line rules). Throws when there are none;
+    // Start is disabled first.
+    void FormCreate(const std::vector<std::string>& arguments);
+    // Runs the whole removal; an exception that escapes a phase ends it there.
+    void StartBtnClick(TComponent* sender);
+    void CloseBtnClick(TComponent* sender);
+
+    // FormCreate and StartBtnClick as the message loop runs them: an escaping failure is shown in
+    // an error box. False when one was.
+    bool Create(const std::vector<std::string>& arguments);
+    bool Start();
+
+    // The phases.
+    void RemoveAliases();
+    void RemoveActiveXComponents();
+    void RemoveFiles();
+    void RemoveIniEntries();
+    void RemoveDatabaseEngine();
+    void RemoveEmptyFolders();
+    bool RemoveRegistryKeys();
+    // Removes the recorded values of the listed keys and the keys left empty, deepest first;
+    // frees the list's key information objects.
+    bool DeleteRecordedKeys(TSortableStringList& list);
+
+    bool ConfirmFileDelete(const std::string& path);
+    void UnregisterLibrary(const std::string& path);
+    void UnregisterServerExe(const std::string& path);
+    void NoteFolder(const std::string& path);
+    // The bar's position before the k-th of n values.
+    static int ProgressPosition(int k, int n);
+
+    const std::string& ProductName() const { return FProductName; }
+    const std::string& RecordKey() const { return FRecordKey; }
+    const TStringList& RemovedDirs() const { return *FRemovedDirs; }
+    TUninstallState State() const { return state_; }
+    // The error box caption and the title of every box: the program file name without extension.
+    std::string Title() const;
+
+    // For the command-line tool. Every action taken (or, in a dry run, that would be taken) is
+    // reported as one line. A dry run changes nothing: it reads the record and the machine and
+    // reports; questions are reported and answered with DryRunAnswer.
+    std::function<void(const std::string&)> OnAction;
+    bool DryRun = false;
+    bool DryRunAnswer = false;
+    // Whether the run ends by removing the running program's own file (the product's own
+    // uninstaller does; a tool does not).
+    bool RemoveOwnProgram = true;
+
+private:
+    void ShowError(const std::string& text);
+    void Inform(const std::string& text);
+    bool Confirm(const std::string& text);
+    void Report(const std::string& line);
+    void SetProgress(int k, int n);
+    void RunPhase(TPhaseBox box, bool withProgress, const std::function<void()>& phase);
+
+    // Lookup of a path in the shared-library counts: the short form first, then the path as
+    // given. path becomes the name that was found; nullopt when absent under both.
+    std::optional<std::int32_t> SharedCount(std::string& path);
+    // The file operations of the phases, reported and skipped in a dry run.
+    void DeleteOwnedFile(const std::string& path);
+    void LowerSharedCount(const std::string& name, std::int32_t count);
+    void DeleteSharedCount(const std::string& name);
+    void DeleteRecordTree(const std::string& key);
+    void RemoveIniFileEntries(const std::string& recordKey, const std::string& fileName);
+    void TakeAwayEmptyIniFile(const std::string& fileName);
+
+    IUninstallView& view_;
+    std::string FProductName;
+    std::string FRecordKey;
+    std::unique_ptr<TStringList> FRemovedDirs;
+    TUninstallState state_ = TUninstallState::usReady;
+};
+
+// The number of entries in the folder part of path, "." and ".." and blank names not counted.
+int CountFolderEntries(const std::string& path);
+// ANSI to the OEM code page.
+std::string ToOem(const std::string& text);
+
+} // namespace tarn::uninstall

@@ -1,0 +1,54 @@
+#include "uninstall/UninstallText.h"
+
+#include "platform/Platform.h"
+
+#include <charconv>
+
+namespace tarn::uninstall {
+
+std::string TrimBlanks(const std::string& text) {
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && static_cast<unsigned char>(text[first]) <= ' ')
+        ++first;
+    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ')
+        --last;
+    return text.substr(first, last - first);
+}
+
+std::string UpperCaseAnsi(const std::string& text) {
+    std::string upper = text;
+    for (char& c : upper) {
+        const auto u = static_cast<unsigned char>(c);
+        // ASCII letters, and the Windows-1252 letters of the Latin-1 range but the division sign.
+        if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7))
+            c = static_cast<char>(u - 0x20);
+    }
+    return upper;
+}
+
+std::optional<std::int32_t> StrToIntStrict(const std::string& text) {
+    std::size_t first = 0;
+    while (first < text.size() && static_cast<unsigned char>(text[first]) <= ' ')
+        ++first;
+    const char* begin = text.data() + first;
+    const char* end = text.data() + text.size();
+    if (begin != end && *begin == '+') ++begin;
+    std::int32_t value = 0;
+    auto [at, error] = std::from_chars(begin, end, value);
+    if (error != std::errc() || at != end || begin == end) return std::nullopt;
+    return value;
+}
+
+bool FileExists(const std::string& path) {
+    platform::DWORD attributes = 0;
+    if (platform::Files().GetAttributes(path, attributes) != platform::ERROR_SUCCESS) return false;
+    return (attributes & platform::FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::string FolderPartOf(const std::string& path) {
+    const auto at = path.find_last_of("\\:");
+    return at == std::string::npos ? std::string() : path.substr(0, at + 1);
+}
+
+} // namespace tarn::uninstall

@@ -1,0 +1,20 @@
+// Small text and file helpers of the uninstaller.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tarn::uninstall {
+
+// Without leading and trailing characters at or below the space.
+std::string TrimBlanks(const std::string& text);
+std::string UpperCaseAnsi(const std::string& text);
+// A decimal integer (leading blanks and a sign allowed) that fits 32 bits; nullopt otherwise.
+std::optional<std::int32_t> StrToIntStrict(const std::string& text);
+// An existing file (not a folder) on the machine.
+bool FileExists(const std::string& path);
+// The text up to and including the last backslash or colon.
+std::string FolderPartOf(const std::string& path);
+
+} // namespace tarn::uninstall
