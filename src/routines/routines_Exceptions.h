@@ -90,6 +90,26 @@ public:
         : Exception(Format(TranslateExceptionText(std::string(format)), arg, rest...)) {}
 };
 
+class IEPathSpecifier : public IException {
+public:
+    using IException::IException;
+};
+
+class IEPathSpecifierList : public IException {
+public:
+    using IException::IException;
+};
+
+class IEPathSpecifierClassList : public IException {
+public:
+    using IException::IException;
+};
+
+class IEInstall : public IException {
+public:
+    using IException::IException;
+};
+
 class IEFileContainer : public IException {
 public:
     using IException::IException;
