@@ -44,6 +44,7 @@ void AddMachineCommands(CLI::App& app, Context& context, int& status);
 void AddRegCommands(CLI::App& app, Context& context, int& status);
 void AddVersionCommands(CLI::App& app, Context& context, int& status);
 void AddArchiveCommands(CLI::App& app, Context& context, int& status);
+void AddUninstallCommands(CLI::App& app, Context& context, int& status);
 void AddLangCommands(CLI::App& app, Context& context, int& status);
 
 } // namespace tarn::tool

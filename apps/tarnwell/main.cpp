@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
     AddRegCommands(app, context, status);
     AddVersionCommands(app, context, status);
     AddArchiveCommands(app, context, status);
+    AddUninstallCommands(app, context, status);
     AddLangCommands(app, context, status);
     try {
         app.parse(argc, argv);

@@ -32,6 +32,21 @@ std::string ServerScript(const std::filesystem::path& seen) {
 }
 
 UninstallTest::UninstallTest() {
+    Attach();
+}
+
+void UninstallTest::Detach() {
+    form.reset();
+    scope.reset();
+    machine.Close();
+    detached_ = true;
+}
+
+void UninstallTest::Attach() {
+    if (detached_) machine.Reopen();
+    detached_ = false;
+    form.reset();
+    scope.reset();
     platform::Services services = machine->GetServices();
     services.ui = &ui;
     services.database = &engine;

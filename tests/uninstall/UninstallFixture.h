@@ -40,6 +40,10 @@ class UninstallTest : public ::testing::Test {
 protected:
     UninstallTest();
 
+    // Closes the machine so that another process can take it, and opens it again.
+    void Detach();
+    void Attach();
+
     // FormCreate with "Demo Product" given as two arguments.
     void Create();
     // Create and Start; the result of Start.
@@ -74,6 +78,9 @@ protected:
     std::unique_ptr<platform::ScopedPlatform> scope;
     uninstall::RecordingUninstallView view;
     std::unique_ptr<uninstall::TForm1> form;
+
+private:
+    bool detached_ = false;
 };
 
 } // namespace tarn::test
