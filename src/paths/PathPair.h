@@ -19,9 +19,11 @@ public:
     void SetSpecifier(TComponent& holder, TCustomPathSpecifier* specifier);
     // Outside loading, a pair whose specifier stands for a file keeps an empty relative path.
     void SetSubPath(TComponent& holder, const std::string& subPath);
-    // The holder's own clean-up when the specifier goes away.
-    void Forget(TCustomPathSpecifier* specifier) {
-        if (specifier_ == specifier) specifier_ = nullptr;
+    // The holder's own clean-up when a component goes away (compared by address: while it is
+    // destroyed it is no longer a specifier to dynamic_cast).
+    void Forget(const TComponent* component) {
+        if (specifier_ && static_cast<const TComponent*>(specifier_) == component)
+            specifier_ = nullptr;
     }
 
     // The specifier's expansion for the holder, then the relative path unchanged, then one
