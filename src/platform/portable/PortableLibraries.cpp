@@ -1,17 +1,12 @@
 #include "platform/portable/PortableLibraries.h"
 
 #include "platform/portable/PathMapper.h"
+#include "platform/portable/ShortNames.h"
 
 #include <cctype>
 
 namespace tarn::platform::portable {
 namespace {
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 std::string FileNameOf(const std::string& path) {
     std::size_t slash = path.find_last_of("\\/:");
@@ -21,8 +16,8 @@ std::string FileNameOf(const std::string& path) {
 } // namespace
 
 std::string PortableLibraries::Key(const std::string& path) const {
-    if (path.find_first_of("\\/:") == std::string::npos) return Upper(path);
-    return Upper(paths_.FullPath(path));
+    if (path.find_first_of("\\/:") == std::string::npos) return UpperName(path);
+    return UpperName(paths_.FullPath(path));
 }
 
 void PortableLibraries::Register(const std::string& path, FakeLibrary library) {
@@ -42,7 +37,7 @@ DWORD PortableLibraries::LoadLibrary(const std::string& path, HANDLE& library) {
     library = 0;
     std::string key = Key(path);
     if (!libraries_.count(key)) {
-        std::string bare = Upper(FileNameOf(path));
+        std::string bare = UpperName(FileNameOf(path));
         if (!libraries_.count(bare)) return ERROR_MOD_NOT_FOUND;
         key = bare;
     }

@@ -2,6 +2,7 @@
 
 #include "platform/CommandLine.h"
 #include "platform/portable/PathMapper.h"
+#include "platform/portable/ShortNames.h"
 
 #include <cctype>
 #include <chrono>
@@ -18,12 +19,6 @@ extern char** environ;
 
 namespace tarn::platform::portable {
 namespace {
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 bool HasFolder(const std::string& name) {
     return name.find_first_of("\\/:") != std::string::npos;
@@ -119,7 +114,8 @@ DWORD PortableProcesses::CreateProcess(const ProcessStart& start, HANDLE& proces
     if (auto it = faults_.failedStarts.find("*"); it != faults_.failedStarts.end())
         return it->second;
     for (const auto& [path, code] : faults_.failedStarts)
-        if (!windowsPath.empty() && Upper(paths_.FullPath(path)) == Upper(windowsPath)) return code;
+        if (!windowsPath.empty() && UpperName(paths_.FullPath(path)) == UpperName(windowsPath))
+            return code;
     if (rc != ERROR_SUCCESS) return rc;
     if (!Runnable(host)) return ERROR_BAD_EXE_FORMAT;
 
