@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <exception>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <system_error>
@@ -130,14 +131,19 @@ void FileMetaStore::AssignFolder(const fs::path& folder) {
     for (const auto& name : names)
         if (IsValidShortName(name)) taken.insert(UpperName(name));
 
+    // Names with the same first alias share the sequence of aliases; each search goes on where
+    // the last one of its kind stopped, since the aliases below that are all taken.
+    std::map<std::string, unsigned> nextNumber;
     for (const auto& name : names) {
         if (IsValidShortName(name)) continue;
         Entry& entry = entries_[prefix + name];
         if (!entry.shortName.empty()) continue;
-        for (unsigned n = 1;; ++n) {
+        unsigned& next = nextNumber.try_emplace(MakeShortName(name, 1), 1).first->second;
+        for (unsigned n = next;; ++n) {
             std::string alias = MakeShortName(name, n);
             if (taken.insert(alias).second) {
                 entry.shortName = alias;
+                next = n + 1;
                 break;
             }
         }
