@@ -8,6 +8,7 @@
 namespace tarn::uninstall {
 
 void TForm1::RemoveActiveXComponents() {
+    sharedCounts_ = SharedCountsRecorded();
     const std::string key = FRecordKey + "\\ActiveX";
     {
         TtarnRegistry record;

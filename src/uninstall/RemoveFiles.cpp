@@ -26,6 +26,7 @@ void ListEntryValues(TtarnRegistry& key, bool dryRun, TStringList& names) {
 } // namespace
 
 void TForm1::RemoveFiles() {
+    sharedCounts_ = SharedCountsRecorded();
     for (int index = 0;; ++index) {
         const std::string key = FilesKey(FRecordKey, index);
         {
@@ -51,12 +52,7 @@ void TForm1::RemoveFiles() {
                     }
                     DeleteSharedCount(path);
                 }
-                if (TrimBlanks(path).empty() || !FileExists(path)) {
-                    Report("skipped " + path + ", because it does not exist");
-                    continue;
-                }
-                NoteFolder(path);
-                DeleteOwnedFile(path);
+                DeleteRecordedFile(path);
             }
             record.CloseKey();
             DeleteRecordTree(key);
@@ -64,6 +60,27 @@ void TForm1::RemoveFiles() {
         TtarnRegistry probe;
         SetRootByCode(probe, rcLocalMachine);
         if (!probe.KeyExists(FilesKey(FRecordKey, index + 1))) return;
+    }
+}
+
+void TForm1::DeleteRecordedFile(const std::string& path) {
+    if (TrimBlanks(path).empty()) return;
+    if (DryRun) {
+        if (!FileExists(path)) return Report("skipped " + path + ", because it does not exist");
+        NoteFolder(path);
+        return DeleteOwnedFile(path);
+    }
+    // The deletion itself tells whether the file was there; only a refused one needs a look.
+    const platform::DWORD error = platform::Files().DeleteFile(path);
+    if (error == platform::ERROR_SUCCESS) {
+        NoteFolder(path);
+        Report("deleted " + path);
+    } else if (error == platform::ERROR_FILE_NOT_FOUND || error == platform::ERROR_PATH_NOT_FOUND ||
+               !FileExists(path)) {
+        Report("skipped " + path + ", because it does not exist");
+    } else {
+        NoteFolder(path);
+        Report("kept " + path + ", because it could not be deleted");
     }
 }
 

@@ -1,8 +1,8 @@
 #include "uninstall/TerminalUninstallView.h"
+#include "platform/Console.h"
 
 #include <iostream>
 #include <string>
-#include <unistd.h>
 
 namespace tarn::uninstall {
 
@@ -14,7 +14,7 @@ TerminalUninstallView::TerminalUninstallView(std::ostream& out, bool interactive
     : out_(out), interactive_(interactive) {}
 
 TerminalUninstallView::TerminalUninstallView()
-    : TerminalUninstallView(std::cout, isatty(STDOUT_FILENO) != 0) {}
+    : TerminalUninstallView(std::cout, platform::IsTerminal(platform::StandardStream::Output)) {}
 
 void TerminalUninstallView::SetCaption(const std::string& caption) {
     out_ << caption << '\n';

@@ -172,9 +172,20 @@ void TForm1::NoteFolder(const std::string& path) {
     if (FRemovedDirs->IndexOf(folder) < 0) FRemovedDirs->Add(folder);
 }
 
+bool TForm1::SharedCountsRecorded() {
+    TtarnRegistry shared;
+    SetRootByCode(shared, rcLocalMachine);
+    shared.SetAccess(platform::KEY_READ);
+    if (!shared.TRegistry::OpenKey(kSharedDllsKey, false)) return true; // cannot tell: look
+    TStringList names;
+    shared.GetValueNames(names);
+    return names.Count() > 0;
+}
+
 std::optional<std::int32_t> TForm1::SharedCount(std::string& path) {
     // A stored count of exactly this value reads as absent.
     constexpr std::int32_t kAbsent = -2147483647;
+    if (!sharedCounts_) return std::nullopt;
     const std::string shortPath = GetShortPath(path);
     if (!shortPath.empty()) {
         const std::int32_t count =

@@ -106,8 +106,13 @@ private:
     // Lookup of a path in the shared-library counts: the short form first, then the path as
     // given. path becomes the name that was found; nullopt when absent under both.
     std::optional<std::int32_t> SharedCount(std::string& path);
+    // Whether the shared-library key holds any count. A phase asks once: it only lowers or
+    // deletes counts it found, so an empty key stays empty and every lookup can be spared.
+    static bool SharedCountsRecorded();
     // The file operations of the phases, reported and skipped in a dry run.
     void DeleteOwnedFile(const std::string& path);
+    // A recorded file: its folder noted and the file deleted when it exists.
+    void DeleteRecordedFile(const std::string& path);
     void LowerSharedCount(const std::string& name, std::int32_t count);
     void DeleteSharedCount(const std::string& name);
     void DeleteRecordTree(const std::string& key);
@@ -119,6 +124,7 @@ private:
     std::string FRecordKey;
     std::unique_ptr<TStringList> FRemovedDirs;
     TUninstallState state_ = TUninstallState::usReady;
+    bool sharedCounts_ = true;
 };
 
 // The number of entries in the folder part of path, "." and ".." and blank names not counted.
