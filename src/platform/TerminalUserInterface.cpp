@@ -1,15 +1,15 @@
 #include "platform/TerminalUserInterface.h"
+#include "platform/Console.h"
 
 #include <cctype>
 #include <iostream>
 #include <string>
-#include <unistd.h>
 
 namespace tarn::platform {
 
 TerminalUserInterface::TerminalUserInterface()
     : in_(std::cin), out_(std::cout), err_(std::cerr),
-      interactive_(isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) {}
+      interactive_(IsTerminal(StandardStream::Input) && IsTerminal(StandardStream::Output)) {}
 
 TerminalUserInterface::TerminalUserInterface(std::istream& in, std::ostream& out, std::ostream& err)
     : in_(in), out_(out), err_(err), interactive_(false) {}
