@@ -1,8 +1,8 @@
-// uninstall: removes one installed product from the embedded Windows machine. Every argument is
-// part of the product name, as in the uninstall command that Add/Remove Programs runs.
+// uninstall: removes one installed product from this Windows (the embedded machine in the Linux
+// build). Every argument is part of the product name, as in the uninstall command that
+// Add/Remove Programs runs.
 // Exit status: 0 finished, 1 a phase stopped the run, 2 refused for want of arguments.
 #include "platform/Platform.h"
-#include "platform/portable/Machine.h"
 #include "uninstall/TerminalUninstallView.h"
 #include "uninstall/UninstallForm.h"
 
@@ -13,10 +13,9 @@
 
 int main(int argc, char** argv) {
     using namespace tarn;
-    std::unique_ptr<platform::portable::Machine> machine;
+    std::unique_ptr<platform::Backend> machine;
     try {
-        machine = std::make_unique<platform::portable::Machine>(
-            platform::portable::Machine::DefaultFolder());
+        machine = platform::CreateDefaultBackend();
     } catch (const std::exception& e) {
         std::cerr << "uninstall: " << e.what() << '\n';
         return 1;
