@@ -19,6 +19,9 @@ public:
     // A key path below HKEY_CURRENT_USER (no leading backslash) that does not exist yet and that
     // the test may create; removed afterwards.
     virtual std::string ScratchKey() = 0;
+    // Whether the backend is the Win32 one running under Wine, where a few cases differ from
+    // Windows (see WineDifferences.h).
+    virtual bool RunsOnWine() { return false; }
 };
 
 std::unique_ptr<ContractEnvironment> MakeContractEnvironment();

@@ -1,0 +1,18 @@
+# Tests of the Windows build: the backend-neutral contract suites on the Win32 backend and the
+# backend's own tests. The embedded-machine tests and the tool tests belong to the portable build.
+# GoogleTest is built from the sources of Debian's googletest package; on Linux the programs run
+# under Wine (CMAKE_CROSSCOMPILING_EMULATOR, set by the 64-bit toolchain file).
+set(TARN_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources for the Windows build")
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(${TARN_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB TARN_WIN32_PLATFORM_TESTS CONFIGURE_DEPENDS
+     ${CMAKE_CURRENT_SOURCE_DIR}/platform/contract/*.cpp
+     ${CMAKE_CURRENT_SOURCE_DIR}/platform/win32/*.cpp
+     ${CMAKE_CURRENT_SOURCE_DIR}/platform/CommandLineTest.cpp
+     ${CMAKE_CURRENT_SOURCE_DIR}/platform/Win32ContractEnvironment.cpp)
+add_executable(test_platform ${TARN_WIN32_PLATFORM_TESTS})
+target_include_directories(test_platform PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(test_platform PRIVATE tarn_core tarn_backend GTest::gtest_main GTest::gmock)
+add_test(NAME platform COMMAND test_platform)
+set_tests_properties(platform PROPERTIES TIMEOUT 300)
