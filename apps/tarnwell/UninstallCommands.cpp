@@ -60,6 +60,7 @@ void AddUninstallCommands(CLI::App& app, Context& context, int& status) {
     static UninstallOptions options;
     CLI::App* command =
         app.add_subcommand("uninstall", "Remove an installed product as its uninstaller would");
+    command->fallthrough(); // --machine may also follow the subcommand
     auto* yes = command->add_flag("--yes", options.yes, "Answer Yes to every question");
     auto* no = command->add_flag("--no", options.no, "Answer No to every question");
     yes->excludes(no);
