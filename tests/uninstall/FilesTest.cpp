@@ -3,6 +3,8 @@
 
 #include "routines/routines_API.h"
 
+#include <set>
+
 using namespace tarn;
 using namespace tarn::test;
 
@@ -156,4 +158,22 @@ TEST_F(UninstallTest, EmptiedFoldersGoAndFoldersWithKeptFilesStay) {
     EXPECT_TRUE(Exists("C:\\App\\Two\\kept.dll"));
     // Parent folders are not visited.
     EXPECT_TRUE(Exists("C:\\App"));
+}
+
+TEST_F(UninstallTest, ManyFilesWithSimilarLongNamesInOneFolderAllGo) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 300; ++i) {
+        paths.push_back("C:\\App\\Document Number " + std::to_string(i) + ".text");
+        PutFile(paths.back());
+    }
+    std::set<std::string> aliases;
+    for (const auto& p : paths)
+        aliases.insert(GetShortPath(p));
+    EXPECT_EQ(aliases.size(), paths.size());
+    EXPECT_EQ(aliases.count("C:\\App\\DOCUME~1.TEX"), 1u);
+    RecordFiles(kFiles, paths);
+    Create();
+    form->RemoveFiles();
+    form->RemoveEmptyFolders();
+    EXPECT_FALSE(Exists("C:\\App"));
 }

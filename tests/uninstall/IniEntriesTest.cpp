@@ -106,3 +106,13 @@ TEST(CountFolderEntries, CountsFilesAndFoldersButNotDotEntries) {
     EXPECT_EQ(uninstall::CountFolderEntries("C:\\Box\\Sub\\"), 1);
     EXPECT_EQ(uninstall::CountFolderEntries("C:\\Missing\\x"), 0);
 }
+
+TEST_F(IniEntriesTest, AFileThatCannotBeOpenedForItsSizeStopsTheRun) {
+    PutFile("C:\\App\\app.ini", "[S]\r\nOther=1\r\n");
+    Record("1", "C:\\App\\app.ini", "S", {"Gone"});
+    machine->GetFaults().busyFiles.push_back("C:\\App\\app.ini");
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(Errors(), (std::vector<std::string>{"Cannot open file C:\\App\\app.ini."}));
+    EXPECT_TRUE(KeyExists(kIni));
+    EXPECT_FALSE(view.Ticked(uninstall::TPhaseBox::pbIniFiles));
+}
