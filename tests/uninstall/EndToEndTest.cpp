@@ -117,6 +117,8 @@ TEST_F(DemoMachineTest, ARefusedCountWriteStopsTheRunAndASecondRunFinishes) {
     EXPECT_NE(Errors()[0].find("SharedDLLs"), std::string::npos);
     EXPECT_TRUE(view.Ticked(uninstall::TPhaseBox::pbActiveX));
     EXPECT_FALSE(view.Ticked(uninstall::TPhaseBox::pbFiles));
+    EXPECT_FALSE(view.ProgressVisible());
+    EXPECT_EQ(Errors()[0].back(), '.');
     EXPECT_TRUE(Notices().empty());
     // The ActiveX phase is done, the files phase stopped at the shared library.
     EXPECT_FALSE(KeyExists(kRecord + "\\ActiveX"));

@@ -158,45 +158,6 @@ TEST_F(UninstallTest, AProgramFileThatCanBeDeletedGoesAtOnceWithoutARestartJob) 
     EXPECT_FALSE(reg.ValueExists("PendingFileRenameOperations"));
 }
 
-TEST_F(UninstallTest, AFailingPhaseStopsTheRunWithItsMessageAndHidesTheBar) {
-    PutFile("C:\\App\\shared.dll");
-    RecordFiles(kRecord + "\\Files", {"C:\\App\\shared.dll", "C:\\App\\other.txt"});
-    PutInteger(uninstall::kSharedDllsKey, "C:\\App\\shared.dll", 3);
-    PutString(kRecord + "\\RegistryKeys\\1", "Key", "\\Software\\Demo");
-    machine->GetFaults().refuseValueWriteKeys.push_back(
-        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs");
-    EXPECT_FALSE(Run());
-    EXPECT_EQ(form->State(), TUninstallState::usStopped);
-    ASSERT_EQ(Errors().size(), 1u);
-    EXPECT_NE(Errors()[0].find("SharedDLLs"), std::string::npos) << Errors()[0];
-    EXPECT_EQ(Errors()[0].back(), '.');
-    EXPECT_FALSE(view.ProgressVisible());
-    EXPECT_TRUE(view.Ticked(uninstall::TPhaseBox::pbActiveX));
-    EXPECT_FALSE(view.Ticked(uninstall::TPhaseBox::pbFiles));
-    EXPECT_FALSE(view.Ticked(uninstall::TPhaseBox::pbRegistry));
-    EXPECT_TRUE(Notices().empty());
-    // The record keeps what was not processed.
-    EXPECT_TRUE(KeyExists(kRecord + "\\Files"));
-    EXPECT_TRUE(KeyExists(kRecord + "\\RegistryKeys\\1"));
-    EXPECT_TRUE(Exists("C:\\App\\shared.dll"));
-}
-
-TEST_F(UninstallTest, WithoutWriteAccessToTheMachineKeysNothingGoesButTheMessageComes) {
-    PutFile("C:\\App\\a.txt");
-    RecordFiles(kRecord + "\\Files", {"C:\\App\\a.txt"});
-    PutString(kRecord + "\\RegistryKeys\\1", "Key", "\\Software\\Demo");
-    PutInteger(kRecord + "\\RegistryKeys\\1", "Root", 4);
-    PutString("\\Software\\Demo", "", "");
-    machine->GetFaults().denyWriteKeys.push_back("HKEY_LOCAL_MACHINE");
-    EXPECT_TRUE(Run());
-    EXPECT_TRUE(Exists("C:\\App\\a.txt"));
-    EXPECT_TRUE(KeyExists(kRecord + "\\Files"));
-    EXPECT_TRUE(KeyExists("\\Software\\Demo"));
-    EXPECT_TRUE(Errors().empty());
-    ASSERT_EQ(Notices().size(), 1u);
-    EXPECT_NE(Notices()[0].find("will be removed after you reboot"), std::string::npos);
-}
-
 TEST_F(UninstallTest, NoteFolderKeepsOneUpperCaseEntryPerFolderAndDriveRoots) {
     form->NoteFolder("C:\\App\\Sub\\a.txt");
     form->NoteFolder("c:\\app\\sub\\B.TXT");
