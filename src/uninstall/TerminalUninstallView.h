@@ -36,7 +36,6 @@ private:
     bool interactive_;
     std::optional<TPhaseBox> running_;
     std::optional<int> progress_;
-    int drawnProgress_ = -1;
     bool lineOpen_ = false;
 };
 
