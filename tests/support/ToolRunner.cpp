@@ -22,7 +22,10 @@ std::string ShellQuote(const std::string& word) {
 ToolRun RunTool(const ToolCall& call, const std::filesystem::path& scratch) {
     std::string command;
     if (!call.workingDir.empty()) command = "cd " + ShellQuote(call.workingDir.string()) + " && ";
-    command += ShellQuote(TARN_TOOL_PATH);
+    for (const auto& [name, value] : call.environment)
+        command += name + "=" + ShellQuote(value) + " ";
+    command +=
+        ShellQuote(call.program.empty() ? std::string(TARN_TOOL_PATH) : call.program.string());
     if (!call.machine.empty()) command += " --machine " + ShellQuote(call.machine.string());
     for (const std::string& a : call.args)
         command += " " + ShellQuote(a);

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tarn::test {
@@ -18,6 +19,8 @@ struct ToolCall {
     std::filesystem::path machine;    // --machine; empty leaves it out
     std::filesystem::path workingDir; // empty: the test's own
     std::string input;                // standard input (a pipe, never a terminal)
+    std::filesystem::path program;    // empty: the tarnwell tool
+    std::vector<std::pair<std::string, std::string>> environment; // added variables
 };
 
 // scratch is a folder for the redirected streams.

@@ -6,10 +6,6 @@
 #include "routines/cmp_TTarnRegistry.h"
 #include "support/ToolRunner.h"
 
-#include <array>
-#include <cstdio>
-#include <sys/wait.h>
-
 #ifndef TARN_UNINSTALL_PATH
 #define TARN_UNINSTALL_PATH "uninstall"
 #endif
@@ -19,34 +15,18 @@ using namespace tarn::test;
 
 namespace {
 
-struct ProgramRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using ProgramRun = ToolRun;
 
 // Runs a program on the machine in folder with the arguments and standard input given.
 ProgramRun RunOnMachine(const std::filesystem::path& program, const std::filesystem::path& folder,
                         const std::vector<std::string>& args, const std::string& input,
                         const std::filesystem::path& scratch) {
-    const auto in = scratch / "stdin.txt";
-    const auto err = scratch / "stderr.txt";
-    WriteHostFile(in, input);
-    std::string command =
-        "TARNWELL_MACHINE=" + ShellQuote(folder.string()) + " " + ShellQuote(program.string());
-    for (const auto& a : args)
-        command += " " + ShellQuote(a);
-    command += " <" + ShellQuote(in.string()) + " 2>" + ShellQuote(err.string());
-    ProgramRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    std::array<char, 4096> buffer{};
-    for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
-        run.out.append(buffer.data(), n);
-    const int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.err = ReadHostFile(err);
-    return run;
+    ToolCall call;
+    call.args = args;
+    call.input = input;
+    call.program = program;
+    call.environment = {{"TARNWELL_MACHINE", folder.string()}};
+    return RunTool(call, scratch);
 }
 
 // Every file and folder below a machine folder with its content. The machine's store of 8.3
