@@ -22,11 +22,7 @@ protected:
     }
 
     ToolRun Run(const std::vector<std::string>& args, const std::string& input = "") {
-        return RunTool({.args = args,
-                        .machine = folder_.Path() / "machine",
-                        .workingDir = host_,
-                        .input = input},
-                       folder_.Path());
+        return RunTool(args, folder_.Path() / "machine", host_, input, folder_.Path());
     }
     std::string H(const std::string& relative) const { return (host_ / relative).string(); }
     ToolRun AddAll(const std::vector<std::string>& extra = {}) {

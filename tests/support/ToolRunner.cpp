@@ -45,4 +45,15 @@ ToolRun RunTool(const ToolCall& call, const std::filesystem::path& scratch) {
     return run;
 }
 
+ToolRun RunTool(const std::vector<std::string>& args, const std::filesystem::path& machine,
+                const std::filesystem::path& workingDir, const std::string& input,
+                const std::filesystem::path& scratch) {
+    ToolCall call;
+    call.args = args;
+    call.machine = machine;
+    call.workingDir = workingDir;
+    call.input = input;
+    return RunTool(call, scratch);
+}
+
 } // namespace tarn::test

@@ -25,6 +25,10 @@ struct ToolCall {
 
 // scratch is a folder for the redirected streams.
 ToolRun RunTool(const ToolCall& call, const std::filesystem::path& scratch);
+// The tarnwell tool on a machine (empty: none given), from a folder (empty: the test's own).
+ToolRun RunTool(const std::vector<std::string>& args, const std::filesystem::path& machine,
+                const std::filesystem::path& workingDir, const std::string& input,
+                const std::filesystem::path& scratch);
 
 // Quotes a word for /bin/sh.
 std::string ShellQuote(const std::string& word);

@@ -12,9 +12,7 @@ namespace {
 class MachineToolTest : public testing::Test {
 protected:
     ToolRun Run(const std::vector<std::string>& args, const std::string& input = "") {
-        return RunTool(
-            {.args = args, .machine = machine_, .workingDir = folder_.Path(), .input = input},
-            folder_.Path());
+        return RunTool(args, machine_, folder_.Path(), input, folder_.Path());
     }
     std::string Registry() const { return ReadHostFile(machine_ / "registry.reg"); }
 

@@ -19,7 +19,7 @@ namespace {
 ToolRun Check(const std::vector<std::string>& args, const TempFolder& scratch) {
     std::vector<std::string> all = {"lang", "check"};
     all.insert(all.end(), args.begin(), args.end());
-    return tarn::test::RunTool({.args = all}, scratch.Path());
+    return tarn::test::RunTool(all, {}, {}, {}, scratch.Path());
 }
 
 TEST(LangCheckTool, ShippedGermanAndFrenchTablesPass) {

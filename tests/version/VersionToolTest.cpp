@@ -12,7 +12,7 @@ namespace {
 
 ToolRun RunTool(const std::filesystem::path& machine, const std::vector<std::string>& args,
                 const std::filesystem::path& scratch) {
-    return tarn::test::RunTool({.args = args, .machine = machine}, scratch);
+    return tarn::test::RunTool(args, machine, {}, {}, scratch);
 }
 
 // "  Key: value" lines of the text listing, per file.
