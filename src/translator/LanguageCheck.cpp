@@ -46,9 +46,10 @@ std::vector<std::string> Placeholders(const std::string& text) {
                 text[j] == '.' || text[j] == ':' || text[j] == '*'))
             ++j;
         if (j < text.size() && std::isalpha(static_cast<unsigned char>(text[j]))) {
-            std::string spec = text.substr(i, j - i + 1);
-            spec.back() = static_cast<char>(std::tolower(static_cast<unsigned char>(spec.back())));
-            result.push_back(spec);
+            std::string placeholder = text.substr(i, j - i + 1);
+            placeholder.back() =
+                static_cast<char>(std::tolower(static_cast<unsigned char>(placeholder.back())));
+            result.push_back(placeholder);
             i = j;
         }
     }

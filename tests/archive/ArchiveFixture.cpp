@@ -100,12 +100,12 @@ platform::FILETIME ArchiveTest::Date(const std::string& path) {
 
 void ArchiveTest::PutVersioned(const std::string& path, std::uint16_t a, std::uint16_t b,
                                std::uint16_t c, std::uint16_t d) {
-    VersionSpec spec;
-    spec.fileVersion[0] = a;
-    spec.fileVersion[1] = b;
-    spec.fileVersion[2] = c;
-    spec.fileVersion[3] = d;
-    Put(path, AsString(BuildPeWithVersion(spec).bytes));
+    VersionSpec layout;
+    layout.fileVersion[0] = a;
+    layout.fileVersion[1] = b;
+    layout.fileVersion[2] = c;
+    layout.fileVersion[3] = d;
+    Put(path, AsString(BuildPeWithVersion(layout).bytes));
 }
 
 void ArchiveTest::Add(const std::string& archive, const std::vector<std::string>& files,

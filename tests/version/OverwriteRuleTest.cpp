@@ -58,9 +58,9 @@ protected:
     void TearDown() override { FreeSharedVersionResource(); }
 
     void PutVersioned(const std::string& path, std::uint16_t major, std::uint16_t minor) {
-        VersionSpec spec;
-        spec.fileVersion = {major, minor, 0, 0};
-        WriteHostFile(machine_.Host(path), AsString(BuildPeWithVersion(spec).bytes));
+        VersionSpec layout;
+        layout.fileVersion = {major, minor, 0, 0};
+        WriteHostFile(machine_.Host(path), AsString(BuildPeWithVersion(layout).bytes));
     }
     void PutPlain(const std::string& path) { WriteHostFile(machine_.Host(path), "plain text"); }
     void SetDate(const std::string& path, FILETIME utc) {

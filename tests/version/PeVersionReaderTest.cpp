@@ -17,11 +17,11 @@ Bytes Read(const Bytes& image) {
 }
 
 VersionSpec SampleSpec() {
-    VersionSpec spec;
-    spec.fileVersion = {4, 0, 1381, 0};
-    spec.tables.push_back({"040904E4", {{"CompanyName", u"Tarn"}, {"ProductName", u"Reader"}}});
-    spec.translations = {{0x0409, 1252}};
-    return spec;
+    VersionSpec layout;
+    layout.fileVersion = {4, 0, 1381, 0};
+    layout.tables.push_back({"040904E4", {{"CompanyName", u"Tarn"}, {"ProductName", u"Reader"}}});
+    layout.translations = {{0x0409, 1252}};
+    return layout;
 }
 
 class PeFormat : public testing::TestWithParam<bool> {};
@@ -33,19 +33,19 @@ TEST_P(PeFormat, FindsTheVersionResourceBesideTheDirectory) {
 }
 
 TEST_P(PeFormat, MapsDataAddressesThroughTheSectionTable) {
-    PeSpec spec;
-    spec.pe32plus = GetParam();
-    spec.versions.push_back({0x0409, BuildVersionResource(SampleSpec())});
-    spec.dataInCodeSection = true;
-    EXPECT_EQ(Read(BuildPe(spec).bytes), spec.versions[0].data);
+    PeSpec layout;
+    layout.pe32plus = GetParam();
+    layout.versions.push_back({0x0409, BuildVersionResource(SampleSpec())});
+    layout.dataInCodeSection = true;
+    EXPECT_EQ(Read(BuildPe(layout).bytes), layout.versions[0].data);
 }
 
 TEST_P(PeFormat, ImageWithoutResourceDirectoryEntryHasNone) {
-    PeSpec spec;
-    spec.pe32plus = GetParam();
-    spec.versions.push_back({0x0409, BuildVersionResource(SampleSpec())});
-    spec.numberOfRvaAndSizes = 2; // the resource directory is the third entry
-    EXPECT_TRUE(Read(BuildPe(spec).bytes).empty());
+    PeSpec layout;
+    layout.pe32plus = GetParam();
+    layout.versions.push_back({0x0409, BuildVersionResource(SampleSpec())});
+    layout.numberOfRvaAndSizes = 2; // the resource directory is the third entry
+    EXPECT_TRUE(Read(BuildPe(layout).bytes).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Pe32AndPe32Plus, PeFormat, testing::Bool(),
@@ -53,25 +53,25 @@ INSTANTIATE_TEST_SUITE_P(Pe32AndPe32Plus, PeFormat, testing::Bool(),
 
 TEST(PeVersionReader, PrefersNeutralThenUSEnglishThenTheFirstLanguage) {
     auto data = [](std::uint8_t tag) { return Bytes(64, tag); };
-    PeSpec spec;
-    spec.versions = {{0x0407, data(1)}, {0x0409, data(2)}, {0x0000, data(3)}};
-    EXPECT_EQ(Read(BuildPe(spec).bytes), data(3));
-    spec.versions = {{0x0407, data(1)}, {0x0409, data(2)}};
-    EXPECT_EQ(Read(BuildPe(spec).bytes), data(2));
-    spec.versions = {{0x040C, data(4)}, {0x0407, data(1)}};
-    EXPECT_EQ(Read(BuildPe(spec).bytes), data(4));
+    PeSpec layout;
+    layout.versions = {{0x0407, data(1)}, {0x0409, data(2)}, {0x0000, data(3)}};
+    EXPECT_EQ(Read(BuildPe(layout).bytes), data(3));
+    layout.versions = {{0x0407, data(1)}, {0x0409, data(2)}};
+    EXPECT_EQ(Read(BuildPe(layout).bytes), data(2));
+    layout.versions = {{0x040C, data(4)}, {0x0407, data(1)}};
+    EXPECT_EQ(Read(BuildPe(layout).bytes), data(4));
 }
 
 TEST(PeVersionReader, OnlyTheResourceNamedVsVersionInfoCounts) {
-    PeSpec spec;
-    spec.versions.push_back({0x0409, BuildVersionResource(SampleSpec())});
-    spec.versionName = 2;
-    EXPECT_TRUE(Read(BuildPe(spec).bytes).empty());
+    PeSpec layout;
+    layout.versions.push_back({0x0409, BuildVersionResource(SampleSpec())});
+    layout.versionName = 2;
+    EXPECT_TRUE(Read(BuildPe(layout).bytes).empty());
 }
 
 TEST(PeVersionReader, ImageWithoutRtVersionHasNone) {
-    PeSpec spec; // no version resources: RT_VERSION leads to an empty language directory
-    EXPECT_TRUE(Read(BuildPe(spec).bytes).empty());
+    PeSpec layout; // no version resources: RT_VERSION leads to an empty language directory
+    EXPECT_TRUE(Read(BuildPe(layout).bytes).empty());
 }
 
 TEST(PeVersionReader, RejectsFilesThatAreNotPeImages) {

@@ -83,27 +83,27 @@ VersionBlockSpec StringBlock(const std::string& key, const std::u16string& text)
     return {Widen(key), 1, TextValue(text), -1, {}};
 }
 
-VersionBlockSpec VersionTree(const VersionSpec& spec) {
+VersionBlockSpec VersionTree(const VersionSpec& layout) {
     VersionBlockSpec root{u"VS_VERSION_INFO", 0, {}, -1, {}};
-    if (spec.withFixed) {
+    if (layout.withFixed) {
         Bytes& f = root.value;
-        Append32(f, spec.signature);
+        Append32(f, layout.signature);
         Append32(f, 0x00010000); // structure version
-        Append32(f, Pack(spec.fileVersion, 0));
-        Append32(f, Pack(spec.fileVersion, 2));
-        Append32(f, Pack(spec.productVersion, 0));
-        Append32(f, Pack(spec.productVersion, 2));
+        Append32(f, Pack(layout.fileVersion, 0));
+        Append32(f, Pack(layout.fileVersion, 2));
+        Append32(f, Pack(layout.productVersion, 0));
+        Append32(f, Pack(layout.productVersion, 2));
         Append32(f, 0x3F); // flags mask
         Append32(f, 0);    // flags
-        Append32(f, spec.fileOS);
-        Append32(f, spec.fileType);
-        Append32(f, spec.fileSubtype);
+        Append32(f, layout.fileOS);
+        Append32(f, layout.fileType);
+        Append32(f, layout.fileSubtype);
         Append32(f, 0); // date
         Append32(f, 0);
     }
-    if (!spec.tables.empty()) {
+    if (!layout.tables.empty()) {
         VersionBlockSpec info{u"StringFileInfo", 1, {}, -1, {}};
-        for (const StringTableSpec& t : spec.tables) {
+        for (const StringTableSpec& t : layout.tables) {
             VersionBlockSpec table{Widen(t.key), 1, {}, -1, {}};
             for (const auto& [key, text] : t.strings)
                 table.children.push_back(StringBlock(key, text));
@@ -111,9 +111,9 @@ VersionBlockSpec VersionTree(const VersionSpec& spec) {
         }
         root.children.push_back(info);
     }
-    if (!spec.translations.empty()) {
+    if (!layout.translations.empty()) {
         VersionBlockSpec var{u"Translation", 0, {}, -1, {}};
-        for (auto [language, codePage] : spec.translations) {
+        for (auto [language, codePage] : layout.translations) {
             Append16(var.value, language);
             Append16(var.value, codePage);
         }
@@ -122,11 +122,11 @@ VersionBlockSpec VersionTree(const VersionSpec& spec) {
     return root;
 }
 
-Bytes BuildVersionResource(const VersionSpec& spec) {
-    return SerializeBlock(VersionTree(spec));
+Bytes BuildVersionResource(const VersionSpec& layout) {
+    return SerializeBlock(VersionTree(layout));
 }
 
-PeImage BuildPe(const PeSpec& spec) {
+PeImage BuildPe(const PeSpec& layout) {
     PeImage image;
     Bytes& b = image.bytes;
 
@@ -143,20 +143,20 @@ PeImage BuildPe(const PeSpec& spec) {
     };
     // Other types, and a named resource of RT_VERSION, lead to an empty directory, so that only
     // the right path reaches the data.
-    const auto types = static_cast<std::uint16_t>(spec.otherTypes.size() + 1);
+    const auto types = static_cast<std::uint16_t>(layout.otherTypes.size() + 1);
     const std::size_t rootSize = 16 + 8 * (1 + types);
     const std::size_t namesAt = rootSize;
     const std::size_t languagesAt = namesAt + 16 + 8 * 2;
-    const std::size_t emptyAt = languagesAt + 16 + 8 * spec.versions.size();
+    const std::size_t emptyAt = languagesAt + 16 + 8 * layout.versions.size();
     const std::size_t entriesAt = emptyAt + 16;
-    const std::size_t stringAt = entriesAt + 16 * spec.versions.size();
+    const std::size_t stringAt = entriesAt + 16 * layout.versions.size();
     const std::size_t dataAt = stringAt + 8;
     const std::uint32_t toEmpty = 0x80000000u | static_cast<std::uint32_t>(emptyAt);
 
     directory(1, types);
     Append32(rsrc, 0x80000000u | static_cast<std::uint32_t>(stringAt)); // a named type
     Append32(rsrc, toEmpty);
-    for (std::uint32_t t : spec.otherTypes) {
+    for (std::uint32_t t : layout.otherTypes) {
         Append32(rsrc, t);
         Append32(rsrc, toEmpty);
     }
@@ -166,12 +166,12 @@ PeImage BuildPe(const PeSpec& spec) {
     directory(1, 1);
     Append32(rsrc, 0x80000000u | static_cast<std::uint32_t>(stringAt)); // a named resource
     Append32(rsrc, toEmpty);
-    Append32(rsrc, spec.versionName);
+    Append32(rsrc, layout.versionName);
     Append32(rsrc, 0x80000000u | static_cast<std::uint32_t>(languagesAt));
 
-    directory(0, static_cast<std::uint16_t>(spec.versions.size()));
-    for (std::size_t i = 0; i < spec.versions.size(); ++i) {
-        Append32(rsrc, spec.versions[i].language);
+    directory(0, static_cast<std::uint16_t>(layout.versions.size()));
+    for (std::size_t i = 0; i < layout.versions.size(); ++i) {
+        Append32(rsrc, layout.versions[i].language);
         Append32(rsrc, static_cast<std::uint32_t>(entriesAt + 16 * i));
     }
     directory(0, 0);
@@ -181,8 +181,8 @@ PeImage BuildPe(const PeSpec& spec) {
     std::size_t dataOffset = dataAt;
     std::vector<std::uint32_t> dataRvas;
     Bytes data;
-    for (const LanguageResource& r : spec.versions) {
-        if (spec.dataInCodeSection) {
+    for (const LanguageResource& r : layout.versions) {
+        if (layout.dataInCodeSection) {
             dataRvas.push_back(kCodeRva + static_cast<std::uint32_t>(codeUsed));
             std::copy(r.data.begin(), r.data.end(), code.begin() + static_cast<long>(codeUsed));
             codeUsed = (codeUsed + r.data.size() + 3) & ~std::size_t{3};
@@ -193,9 +193,9 @@ PeImage BuildPe(const PeSpec& spec) {
             Pad4(data);
         }
     }
-    for (std::size_t i = 0; i < spec.versions.size(); ++i) {
+    for (std::size_t i = 0; i < layout.versions.size(); ++i) {
         Append32(rsrc, dataRvas[i]);
-        Append32(rsrc, static_cast<std::uint32_t>(spec.versions[i].data.size()));
+        Append32(rsrc, static_cast<std::uint32_t>(layout.versions[i].data.size()));
         Append32(rsrc, 1252);
         Append32(rsrc, 0);
     }
@@ -212,22 +212,22 @@ PeImage BuildPe(const PeSpec& spec) {
     const std::size_t pe = 0x80;
     PutDword(b, pe, 0x00004550);
     const std::size_t coff = pe + 4;
-    PutWord(b, coff, spec.pe32plus ? 0x8664 : 0x014C);
+    PutWord(b, coff, layout.pe32plus ? 0x8664 : 0x014C);
     PutWord(b, coff + 2, 2);
-    const std::uint16_t optionalSize = spec.pe32plus ? 240 : 224;
+    const std::uint16_t optionalSize = layout.pe32plus ? 240 : 224;
     PutWord(b, coff + 16, optionalSize);
-    PutWord(
-        b, coff + 18,
-        static_cast<std::uint16_t>((spec.pe32plus ? 0x0022 : 0x0102) | (spec.dll ? 0x2000 : 0)));
+    PutWord(b, coff + 18,
+            static_cast<std::uint16_t>((layout.pe32plus ? 0x0022 : 0x0102) |
+                                       (layout.dll ? 0x2000 : 0)));
     const std::size_t opt = coff + 20;
-    PutWord(b, opt, spec.pe32plus ? 0x20B : 0x10B);
+    PutWord(b, opt, layout.pe32plus ? 0x20B : 0x10B);
     PutDword(b, opt + 16, kCodeRva); // entry point
     PutDword(b, opt + 32, 0x1000);   // section alignment
     PutDword(b, opt + 36, kFileAlignment);
-    const std::size_t countAt = opt + (spec.pe32plus ? 108 : 92);
+    const std::size_t countAt = opt + (layout.pe32plus ? 108 : 92);
     PutDword(b, opt + 56, kResourceRva + 0x1000); // size of image
     PutDword(b, opt + 60, kCodeRaw);              // size of headers
-    PutDword(b, countAt, spec.numberOfRvaAndSizes);
+    PutDword(b, countAt, layout.numberOfRvaAndSizes);
     const std::size_t resourceDirectory = countAt + 4 + 8 * 2;
     PutDword(b, resourceDirectory, kResourceRva);
     PutDword(b, resourceDirectory + 4, static_cast<std::uint32_t>(rsrc.size()));
@@ -262,11 +262,11 @@ PeImage BuildPe(const PeSpec& spec) {
     return image;
 }
 
-PeImage BuildPeWithVersion(const VersionSpec& spec, bool pe32plus, bool dll) {
+PeImage BuildPeWithVersion(const VersionSpec& layout, bool pe32plus, bool dll) {
     PeSpec pe;
     pe.pe32plus = pe32plus;
     pe.dll = dll;
-    pe.versions.push_back({0x0409, BuildVersionResource(spec)});
+    pe.versions.push_back({0x0409, BuildVersionResource(layout)});
     return BuildPe(pe);
 }
 

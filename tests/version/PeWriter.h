@@ -45,8 +45,8 @@ struct VersionSpec {
     std::vector<std::pair<std::uint16_t, std::uint16_t>> translations;
 };
 
-VersionBlockSpec VersionTree(const VersionSpec& spec);
-Bytes BuildVersionResource(const VersionSpec& spec);
+VersionBlockSpec VersionTree(const VersionSpec& layout);
+Bytes BuildVersionResource(const VersionSpec& layout);
 
 struct LanguageResource {
     std::uint16_t language = 0x0409;
@@ -73,9 +73,9 @@ struct PeImage {
     std::size_t versionDataOffset = 0; // of the first version resource's data
 };
 
-PeImage BuildPe(const PeSpec& spec);
-// An image with one US English version resource built from spec.
-PeImage BuildPeWithVersion(const VersionSpec& spec, bool pe32plus = false, bool dll = false);
+PeImage BuildPe(const PeSpec& layout);
+// An image with one US English version resource built from layout.
+PeImage BuildPeWithVersion(const VersionSpec& layout, bool pe32plus = false, bool dll = false);
 
 void PutWord(Bytes& b, std::size_t at, std::uint16_t v);
 void PutDword(Bytes& b, std::size_t at, std::uint32_t v);

@@ -11,11 +11,11 @@ using version::VersionBlock;
 using version::VersionNode;
 
 VersionSpec TwoTables() {
-    VersionSpec spec;
-    spec.tables.push_back({"040904E4", {{"CompanyName", u"Tarn"}, {"Empty", u""}}});
-    spec.tables.push_back({"040704E4", {{"CompanyName", u"Tarn GmbH"}}});
-    spec.translations = {{0x0409, 1252}};
-    return spec;
+    VersionSpec layout;
+    layout.tables.push_back({"040904E4", {{"CompanyName", u"Tarn"}, {"Empty", u""}}});
+    layout.tables.push_back({"040704E4", {{"CompanyName", u"Tarn GmbH"}}});
+    layout.translations = {{0x0409, 1252}};
+    return layout;
 }
 
 std::u16string TextAt(const VersionBlock& block, std::string_view path) {

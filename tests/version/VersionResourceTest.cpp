@@ -15,24 +15,24 @@ namespace {
 using namespace tarn::version;
 
 VersionSpec FullSpec() {
-    VersionSpec spec;
-    spec.fileVersion = {4, 0, 1381, 1};
-    spec.productVersion = {4, 2, 0, 7};
-    spec.tables.push_back({"040904E4",
-                           {{"Comment", u"Built for tests"},
-                            {"CompanyName", u"Tarn Test Co"},
-                            {"FileDescription", u"Sample program"},
-                            {"FileVersion", u"9.9.9.9 (never used)"},
-                            {"InternalName", u"sample"},
-                            {"LegalCopyright", u"Copyright \u00A9 1997"},
-                            {"LegalTrademarks", u"Tarn\u2122"},
-                            {"OriginalFilename", u"SAMPLE.EXE"},
-                            {"PrivateBuild", u"private"},
-                            {"ProductName", u"Tarn Sample"},
-                            {"ProductVersion", u"4.2 beta"},
-                            {"SpecialBuild", u"special"}}});
-    spec.translations = {{0x0409, 1252}};
-    return spec;
+    VersionSpec layout;
+    layout.fileVersion = {4, 0, 1381, 1};
+    layout.productVersion = {4, 2, 0, 7};
+    layout.tables.push_back({"040904E4",
+                             {{"Comment", u"Built for tests"},
+                              {"CompanyName", u"Tarn Test Co"},
+                              {"FileDescription", u"Sample program"},
+                              {"FileVersion", u"9.9.9.9 (never used)"},
+                              {"InternalName", u"sample"},
+                              {"LegalCopyright", u"Copyright \u00A9 1997"},
+                              {"LegalTrademarks", u"Tarn\u2122"},
+                              {"OriginalFilename", u"SAMPLE.EXE"},
+                              {"PrivateBuild", u"private"},
+                              {"ProductName", u"Tarn Sample"},
+                              {"ProductVersion", u"4.2 beta"},
+                              {"SpecialBuild", u"special"}}});
+    layout.translations = {{0x0409, 1252}};
+    return layout;
 }
 
 class VersionResourceTest : public testing::Test {
@@ -40,9 +40,9 @@ protected:
     void Put(const std::string& windowsPath, const Bytes& bytes) {
         WriteHostFile(machine_.Host(windowsPath), AsString(bytes));
     }
-    void PutPe(const std::string& windowsPath, const VersionSpec& spec, bool plus = false,
+    void PutPe(const std::string& windowsPath, const VersionSpec& layout, bool plus = false,
                bool dll = false) {
-        Put(windowsPath, BuildPeWithVersion(spec, plus, dll).bytes);
+        Put(windowsPath, BuildPeWithVersion(layout, plus, dll).bytes);
     }
     std::unique_ptr<TVersionResource> Reader(const std::string& fileName) {
         auto reader = std::make_unique<TVersionResource>(nullptr);
@@ -91,18 +91,18 @@ TEST_F(VersionResourceTest, ReadsFixedAndStringInformation) {
 }
 
 TEST_F(VersionResourceTest, ProductVersionFallsBackToTheFixedInformation) {
-    VersionSpec spec = FullSpec();
-    std::erase_if(spec.tables[0].strings,
+    VersionSpec layout = FullSpec();
+    std::erase_if(layout.tables[0].strings,
                   [](const auto& s) { return s.first == "ProductVersion"; });
-    PutPe("C:\\A.EXE", spec);
+    PutPe("C:\\A.EXE", layout);
     EXPECT_EQ(Reader("C:\\A.EXE")->VersionInfo().ProductVersion(), "4.2.0.7");
 }
 
 TEST_F(VersionResourceTest, StringTableOfAnotherLanguageLeavesTheTextsEmpty) {
-    VersionSpec spec = FullSpec();
-    spec.tables[0].key = "040704E4";
-    spec.translations = {{0x0407, 1252}};
-    PutPe("C:\\DE.DLL", spec);
+    VersionSpec layout = FullSpec();
+    layout.tables[0].key = "040704E4";
+    layout.translations = {{0x0407, 1252}};
+    PutPe("C:\\DE.DLL", layout);
     auto reader = Reader("C:\\DE.DLL");
     const TVersionInfo& info = reader->VersionInfo();
     EXPECT_EQ(info.FileVersion(), "4.0.1381.1");
@@ -152,60 +152,60 @@ TEST_F(VersionResourceTest, EachReadStartsFromEmptyTexts) {
 }
 
 TEST_F(VersionResourceTest, NoFixedInformationMeansNoInformationAtAll) {
-    VersionSpec spec = FullSpec();
-    spec.withFixed = false;
-    PutPe("C:\\A.EXE", spec);
+    VersionSpec layout = FullSpec();
+    layout.withFixed = false;
+    PutPe("C:\\A.EXE", layout);
     EXPECT_EQ(Reader("C:\\A.EXE")->VersionInfo(), TVersionInfo{});
-    spec = FullSpec();
-    spec.signature = 0x12345678;
-    PutPe("C:\\B.EXE", spec);
+    layout = FullSpec();
+    layout.signature = 0x12345678;
+    PutPe("C:\\B.EXE", layout);
     EXPECT_EQ(Reader("C:\\B.EXE")->VersionInfo(), TVersionInfo{});
 }
 
 TEST_F(VersionResourceTest, LanguageValueOnlyForExactlyOneTranslation) {
-    VersionSpec spec = FullSpec();
-    spec.translations = {{0x0C0C, 1252}};
-    PutPe("C:\\ONE.EXE", spec);
+    VersionSpec layout = FullSpec();
+    layout.translations = {{0x0C0C, 1252}};
+    PutPe("C:\\ONE.EXE", layout);
     EXPECT_EQ(Reader("C:\\ONE.EXE")->VersionInfo().LanguageValue(), 0x00C);
-    spec.translations = {{0x0409, 1252}, {0x0407, 1252}};
-    PutPe("C:\\TWO.EXE", spec);
+    layout.translations = {{0x0409, 1252}, {0x0407, 1252}};
+    PutPe("C:\\TWO.EXE", layout);
     EXPECT_EQ(Reader("C:\\TWO.EXE")->VersionInfo().LanguageValue(), 0);
-    spec.translations.clear();
-    PutPe("C:\\NONE.EXE", spec);
+    layout.translations.clear();
+    PutPe("C:\\NONE.EXE", layout);
     EXPECT_EQ(Reader("C:\\NONE.EXE")->VersionInfo().LanguageValue(), 0);
 }
 
 TEST_F(VersionResourceTest, DllAndPrinterDriverTypes) {
-    VersionSpec spec = FullSpec();
-    spec.fileType = 2;
-    spec.fileSubtype = 1; // ignored for libraries
-    PutPe("C:\\LIB.DLL", spec, false, true);
+    VersionSpec layout = FullSpec();
+    layout.fileType = 2;
+    layout.fileSubtype = 1; // ignored for libraries
+    PutPe("C:\\LIB.DLL", layout, false, true);
     auto reader = Reader("C:\\LIB.DLL");
     EXPECT_EQ(reader->VersionInfo().FileType(), "Dynamic-Link Library");
     EXPECT_EQ(reader->VersionInfo().FileSubType(), "");
-    spec.fileType = 3;
-    spec.fileSubtype = 1;
-    PutPe("C:\\PRINTER.DRV", spec, true, true);
+    layout.fileType = 3;
+    layout.fileSubtype = 1;
+    PutPe("C:\\PRINTER.DRV", layout, true, true);
     reader->SetFileName("C:\\PRINTER.DRV");
     EXPECT_EQ(reader->VersionInfo().FileType(), "Device Driver");
     EXPECT_EQ(reader->VersionInfo().FileSubType(), "Printer");
 }
 
 TEST_F(VersionResourceTest, TheStandardCommentsKeyIsReadWhenCommentIsMissing) {
-    VersionSpec spec = FullSpec();
-    spec.tables[0].strings[0] = {"Comments", u"standard key"};
-    PutPe("C:\\A.EXE", spec);
+    VersionSpec layout = FullSpec();
+    layout.tables[0].strings[0] = {"Comments", u"standard key"};
+    PutPe("C:\\A.EXE", layout);
     EXPECT_EQ(Reader("C:\\A.EXE")->VersionInfo().Comment(), "standard key");
-    spec.tables[0].strings.push_back({"Comment", u"own key"});
-    PutPe("C:\\B.EXE", spec);
+    layout.tables[0].strings.push_back({"Comment", u"own key"});
+    PutPe("C:\\B.EXE", layout);
     EXPECT_EQ(Reader("C:\\B.EXE")->VersionInfo().Comment(), "own key");
 }
 
 TEST_F(VersionResourceTest, AKeyPresentWithAnEmptyValueReplacesTheFixedText) {
-    VersionSpec spec = FullSpec();
-    for (auto& [key, text] : spec.tables[0].strings)
+    VersionSpec layout = FullSpec();
+    for (auto& [key, text] : layout.tables[0].strings)
         if (key == "ProductVersion") text.clear();
-    PutPe("C:\\A.EXE", spec);
+    PutPe("C:\\A.EXE", layout);
     EXPECT_EQ(Reader("C:\\A.EXE")->VersionInfo().ProductVersion(), "");
 }
 
@@ -232,12 +232,12 @@ TEST_F(VersionResourceTest, ReadsAFileOthersHaveOpenForWriting) {
 
 // The texts of the fixed information, checked through a resource read from memory.
 TVersionInfo FromFixed(std::uint32_t os, std::uint32_t type, std::uint32_t subtype) {
-    VersionSpec spec;
-    spec.fileOS = os;
-    spec.fileType = type;
-    spec.fileSubtype = subtype;
+    VersionSpec layout;
+    layout.fileOS = os;
+    layout.fileType = type;
+    layout.fileSubtype = subtype;
     TVersionInfo info;
-    FillVersionInfo(BuildVersionResource(spec), 0x0409, 1252, info);
+    FillVersionInfo(BuildVersionResource(layout), 0x0409, 1252, info);
     return info;
 }
 
@@ -288,10 +288,10 @@ TEST(FixedInformationTexts, SubtypesOnlyForDriversAndFonts) {
 }
 
 TEST(FixedInformationTexts, VersionPartsAreSixteenBitsEach) {
-    VersionSpec spec;
-    spec.fileVersion = {65535, 0, 1, 65534};
+    VersionSpec layout;
+    layout.fileVersion = {65535, 0, 1, 65534};
     TVersionInfo info;
-    FillVersionInfo(BuildVersionResource(spec), 0x0409, 1252, info);
+    FillVersionInfo(BuildVersionResource(layout), 0x0409, 1252, info);
     EXPECT_EQ(info.FileVersion(), "65535.0.1.65534");
 }
 

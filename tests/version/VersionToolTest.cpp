@@ -38,19 +38,19 @@ std::vector<std::map<std::string, std::string>> ParseListing(const std::string& 
 }
 
 VersionSpec ToolSpec(std::uint16_t major, std::uint32_t fileType, const std::u16string& company) {
-    VersionSpec spec;
-    spec.fileVersion = {major, 1, 2, 3};
-    spec.productVersion = {7, 0, 0, 0};
-    spec.fileType = fileType;
-    spec.fileSubtype = fileType == 3 ? 9 : 0;
-    spec.fileOS = 0x4;
-    spec.tables.push_back({"040904E4",
-                           {{"CompanyName", company},
-                            {"FileDescription", u"Tool test"},
-                            {"LegalCopyright", u"\u00A9 Tarn"},
-                            {"OriginalFileName", u"TOOL.EXE"}}});
-    spec.translations = {{0x0409, 1252}};
-    return spec;
+    VersionSpec layout;
+    layout.fileVersion = {major, 1, 2, 3};
+    layout.productVersion = {7, 0, 0, 0};
+    layout.fileType = fileType;
+    layout.fileSubtype = fileType == 3 ? 9 : 0;
+    layout.fileOS = 0x4;
+    layout.tables.push_back({"040904E4",
+                             {{"CompanyName", company},
+                              {"FileDescription", u"Tool test"},
+                              {"LegalCopyright", u"\u00A9 Tarn"},
+                              {"OriginalFileName", u"TOOL.EXE"}}});
+    layout.translations = {{0x0409, 1252}};
+    return layout;
 }
 
 class VersionToolTest : public testing::Test {
