@@ -16,3 +16,13 @@ target_include_directories(test_platform PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(test_platform PRIVATE tarn_core tarn_backend GTest::gtest_main GTest::gmock)
 add_test(NAME platform COMMAND test_platform)
 set_tests_properties(platform PROPERTIES TIMEOUT 300)
+
+# The routines on the Windows versions Wine can pretend to be (run-versions.sh sets the prefix's
+# version; without it the cases skip).
+file(GLOB TARN_WIN32_ROUTINE_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/routines/win32/*.cpp)
+add_executable(test_routines ${TARN_WIN32_ROUTINE_TESTS})
+target_link_libraries(test_routines PRIVATE tarn_core tarn_backend GTest::gtest_main)
+add_test(NAME routines.versions
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/routines/win32/run-versions.sh
+                 $<TARGET_FILE:test_routines>)
+set_tests_properties(routines.versions PROPERTIES TIMEOUT 600)

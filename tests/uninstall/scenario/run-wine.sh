@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# The whole-run scenario with the Windows build under Wine, in a fresh prefix: the record is
+# written by Wine's own reg.exe into HKEY_LOCAL_MACHINE and the files under the prefix's drive C:.
+# The uninstall window is driven by uninstall_driver.exe on a virtual X display (Start clicked,
+# the questions answered as the scenario says); then Wine restarts, which carries out the delayed
+# deletion of the uninstaller, and what is left must be exactly what the embedded machine's run
+# leaves (expected.txt).
+# Use: run-wine.sh UNINSTALL_EXE DRIVER_EXE   (of the 64-bit Windows build)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+program=$(realpath "$1")
+driver=$(realpath "$2")
+work=$(mktemp -d)
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine=$(command -v wine64 || command -v wine)
+"$wine" wineboot -i >/dev/null 2>&1
+wineserver -w
+
+reg() { "$wine" reg add "$@" /f >/dev/null 2>&1; }
+query() { "$wine" reg query "$@" 2>/dev/null; }
+host() {
+  local path=${1#[Cc]:\\}
+  echo "$WINEPREFIX/drive_c/${path//\\//}"
+}
+put() {
+  mkdir -p "$(dirname "$(host "$1")")"
+  printf '%s' "$2" >"$(host "$1")"
+}
+source "$here/product.sh"
+source "$here/dump.sh"
+
+lay_out
+cp "$program" "$(host "$app\\uninstall.exe")"
+args=(--program "$app\\uninstall.exe" --timeout 120)
+for answer in "${answers[@]}"; do args+=(--answer "$answer"); done
+xvfb-run -a -s "-screen 0 1024x768x24" \
+  "$wine" "$driver" "${args[@]}" -- $product
+wineserver -w
+# A restart: pending renames and deletions are carried out.
+"$wine" wineboot -r >/dev/null 2>&1
+wineserver -w
+dump_state >"$work/after.txt"
+diff -u "$here/expected.txt" "$work/after.txt"
+echo "The Wine prefix is left as expected."
