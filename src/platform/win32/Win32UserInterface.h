@@ -1,5 +1,5 @@
-// User interface service: MessageBoxA with the program's active window as owner, and the
-// message pump.
+// User interface service: MessageBoxA owned by the program's window, Escape answering No in a
+// Yes/No question, and the message pump.
 #pragma once
 
 #include "platform/UserInterface.h"
@@ -11,6 +11,9 @@ public:
     void Inform(const std::string& caption, const std::string& text) override;
     void Error(const std::string& caption, const std::string& text) override;
     bool Confirm(const std::string& caption, const std::string& text) override;
+    // The Yes/No box behind Confirm, with the box's own answer: IDYES, or IDNO also for Escape and
+    // the close command (0 when no box could be shown).
+    static int AskYesNo(const std::string& caption, const std::string& text);
     bool OkCancel(const std::string& caption, const std::string& text) override;
     void ProcessMessages() override;
     void SetBusy(bool busy) override;
