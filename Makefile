@@ -1,12 +1,16 @@
 # make run   - install what is needed, build, and run the main job on the embedded machine
 # make test  - install what is needed, build, and run every test
 # make test-asan - the tests under AddressSanitizer and UndefinedBehaviorSanitizer
+# make test-windows - both Windows builds, and the 64-bit one's tests under Wine
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+WIN64_BUILD ?= build-win64
+WIN32_BUILD ?= build-win32
 JOBS ?= 2
 
-.PHONY: setup build run test test-unit test-fuzz test-asan clean
+.PHONY: setup build run test test-unit test-fuzz test-asan setup-windows build-windows \
+  test-windows clean
 
 setup:
 	@scripts/setup.sh
@@ -36,5 +40,23 @@ test-asan: setup
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_BUILD) -j$(JOBS) --output-on-failure
 
+setup-windows:
+	@scripts/setup-windows.sh
+
+# The 64-bit build with its tests; the 32-bit build (the programs only: this machine runs no
+# 32-bit code) checked to be PE32 images.
+build-windows: setup-windows
+	cmake -S . -B $(WIN64_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DTARN_BENCH=OFF
+	cmake --build $(WIN64_BUILD) -j$(JOBS)
+	cmake -S . -B $(WIN32_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DTARN_BENCH=OFF -DTARN_TESTS=OFF
+	cmake --build $(WIN32_BUILD) -j$(JOBS)
+	scripts/check-image.sh pei-x86-64 $(WIN64_BUILD)/apps/uninstall.exe
+	scripts/check-image.sh pei-i386 $(WIN32_BUILD)/apps/uninstall.exe
+
+test-windows: build-windows
+	scripts/test-windows.sh $(WIN64_BUILD) $(JOBS)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN64_BUILD) $(WIN32_BUILD)

@@ -38,8 +38,9 @@ lay_out
 cp "$program" "$(host "$app\\uninstall.exe")"
 args=(--program "$app\\uninstall.exe" --timeout 120)
 for answer in "${answers[@]}"; do args+=(--answer "$answer"); done
-xvfb-run -a -s "-screen 0 1024x768x24" \
-  "$wine" "$driver" "${args[@]}" -- $product
+display=()
+[ -n "${DISPLAY:-}" ] || display=(xvfb-run -a -s "-screen 0 1024x768x24")
+"${display[@]}" "$wine" "$driver" "${args[@]}" -- $product
 wineserver -w
 # A restart: pending renames and deletions are carried out.
 "$wine" wineboot -r >/dev/null 2>&1
