@@ -6,15 +6,6 @@
 set -euo pipefail
 build=$(realpath "$1")
 jobs=${2:-2}
-work=$(mktemp -d)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-wine=$(command -v wine64 || command -v wine)
-"$wine" wineboot -i >/dev/null 2>&1
-wineserver -w
+source "$(dirname "$0")/../tests/support/wine-prefix.sh"
 xvfb-run -a -s "-screen 0 1024x768x24" \
   ctest --test-dir "$build" -j"$jobs" --output-on-failure

@@ -6,16 +6,7 @@
 # Use: run-versions.sh TEST_ROUTINES_EXE
 set -euo pipefail
 program=$(realpath "$1")
-work=$(mktemp -d)
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wine=$(command -v wine64 || command -v wine)
-"$wine" wineboot -i >/dev/null 2>&1
-wineserver -w
+source "$(dirname "$0")/../../support/wine-prefix.sh"
 windows=$WINEPREFIX/drive_c/windows
 failed=0
 for version in win98 winxp nt40; do

@@ -14,14 +14,8 @@ export TARNWELL_MACHINE=$work/machine
 
 reg() { "$tool" reg add "$@" /f >/dev/null; }
 query() { "$tool" reg query "$@" 2>/dev/null; }
-host() {
-  local path=${1#[Cc]:\\}
-  echo "$TARNWELL_MACHINE/drive_c/${path//\\//}"
-}
-put() {
-  mkdir -p "$(dirname "$(host "$1")")"
-  printf '%s' "$2" >"$(host "$1")"
-}
+drive_c=$TARNWELL_MACHINE/drive_c
+source "$here/drive.sh"
 source "$here/product.sh"
 source "$here/dump.sh"
 

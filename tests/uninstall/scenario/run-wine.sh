@@ -10,27 +10,12 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 program=$(realpath "$1")
 driver=$(realpath "$2")
-work=$(mktemp -d)
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wine=$(command -v wine64 || command -v wine)
-"$wine" wineboot -i >/dev/null 2>&1
-wineserver -w
+source "$here/../../support/wine-prefix.sh"
 
 reg() { "$wine" reg add "$@" /f >/dev/null 2>&1; }
 query() { "$wine" reg query "$@" 2>/dev/null; }
-host() {
-  local path=${1#[Cc]:\\}
-  echo "$WINEPREFIX/drive_c/${path//\\//}"
-}
-put() {
-  mkdir -p "$(dirname "$(host "$1")")"
-  printf '%s' "$2" >"$(host "$1")"
-}
+drive_c=$WINEPREFIX/drive_c
+source "$here/drive.sh"
 source "$here/product.sh"
 source "$here/dump.sh"
 
