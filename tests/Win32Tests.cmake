@@ -17,6 +17,20 @@ target_link_libraries(test_platform PRIVATE tarn_core tarn_backend GTest::gtest_
 add_test(NAME platform COMMAND test_platform)
 set_tests_properties(platform PROPERTIES TIMEOUT 300)
 
+# The uninstall window's UI driver (run by tests/ui/run-window-test.sh under Wine and a display)
+# and the tests of its window-free parts.
+set(TARN_UI_DIR ${CMAKE_CURRENT_SOURCE_DIR}/ui)
+add_library(tarn_ui_support STATIC ${TARN_UI_DIR}/Png.cpp ${TARN_UI_DIR}/DriverOptions.cpp)
+target_include_directories(tarn_ui_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(tarn_ui_support PUBLIC ZLIB::ZLIB)
+file(GLOB TARN_UI_DRIVER_SOURCES CONFIGURE_DEPENDS ${TARN_UI_DIR}/win32/*.cpp)
+add_executable(uninstall_driver ${TARN_UI_DRIVER_SOURCES})
+target_include_directories(uninstall_driver PRIVATE ${PROJECT_SOURCE_DIR}/apps/uninstall/win32)
+target_link_libraries(uninstall_driver PRIVATE tarn_ui_support gdi32 user32)
+add_executable(test_ui ${TARN_UI_DIR}/PngTest.cpp ${TARN_UI_DIR}/DriverOptionsTest.cpp)
+target_link_libraries(test_ui PRIVATE tarn_ui_support GTest::gtest_main)
+add_test(NAME ui COMMAND test_ui)
+
 # The routines on the Windows versions Wine can pretend to be (run-versions.sh sets the prefix's
 # version; without it the cases skip).
 file(GLOB TARN_WIN32_ROUTINE_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/routines/win32/*.cpp)
@@ -26,3 +40,10 @@ add_test(NAME routines.versions
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/routines/win32/run-versions.sh
                  $<TARGET_FILE:test_routines>)
 set_tests_properties(routines.versions PROPERTIES TIMEOUT 600)
+
+# The whole-run scenario of the embedded machine's tests, repeated in a Wine prefix through the
+# real window: it must leave the prefix exactly as the embedded machine is left.
+add_test(NAME uninstall.scenario
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/uninstall/scenario/run-wine.sh
+                 $<TARGET_FILE:uninstall> $<TARGET_FILE:uninstall_driver>)
+set_tests_properties(uninstall.scenario PROPERTIES TIMEOUT 600)

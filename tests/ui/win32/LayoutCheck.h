@@ -1,0 +1,18 @@
+// The uninstall window as it must look before Start: client size, place on the screen, caption,
+// and every control at its place with its caption and first state.
+#pragma once
+
+#include "WindowProbe.h"
+
+#include <string>
+#include <vector>
+
+namespace tarn::ui {
+
+// One line for every difference; empty when the window is as it should be.
+std::vector<std::string> CheckLayout(HWND form, const std::string& caption);
+
+// The six phase check boxes in their order, for the ticks at the end.
+std::vector<int> PhaseCheckBoxIds();
+
+} // namespace tarn::ui
