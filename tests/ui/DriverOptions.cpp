@@ -11,6 +11,10 @@ std::string DriverOptions::ProductName() const {
     return name;
 }
 
+std::string DriverOptions::WindowCaption() const {
+    return Refused() ? "Uninstall program" : "Remove " + ProductName();
+}
+
 namespace {
 
 Answer ParseAnswer(const std::string& word) {
@@ -38,6 +42,7 @@ int ParseSeconds(const std::string& text) {
 
 DriverOptions ParseDriverOptions(const std::vector<std::string>& arguments) {
     DriverOptions options;
+    bool separator = false;
     std::size_t at = 0;
     auto value = [&](const std::string& option) -> const std::string& {
         if (at + 1 >= arguments.size()) throw std::invalid_argument(option + " needs a value");
@@ -46,6 +51,7 @@ DriverOptions ParseDriverOptions(const std::vector<std::string>& arguments) {
     for (; at < arguments.size(); ++at) {
         const std::string& argument = arguments[at];
         if (argument == "--") {
+            separator = true;
             options.productWords.assign(arguments.begin() + static_cast<std::ptrdiff_t>(at) + 1,
                                         arguments.end());
             break;
@@ -74,8 +80,7 @@ DriverOptions ParseDriverOptions(const std::vector<std::string>& arguments) {
         }
     }
     if (options.program.empty()) throw std::invalid_argument("--program is required");
-    if (options.productWords.empty())
-        throw std::invalid_argument("the product name is missing after --");
+    if (!separator) throw std::invalid_argument("-- and the product name are missing");
     return options;
 }
 

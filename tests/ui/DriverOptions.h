@@ -26,6 +26,10 @@ struct DriverOptions {
 
     // The words joined by single spaces, as the uninstaller forms its product name.
     std::string ProductName() const;
+    // No words: the uninstaller refuses to run.
+    bool Refused() const { return productWords.empty(); }
+    // The caption the window has once started: "Remove " and the name, or the first caption.
+    std::string WindowCaption() const;
 };
 
 // Parses the arguments after the program name; throws std::invalid_argument with a message
@@ -46,6 +50,7 @@ std::string BuildCommandLine(const std::string& program, const std::vector<std::
 inline constexpr const char* kDriverUsage =
     "usage: uninstall_driver --program <uninstall.exe> [--answer <substring>=yes|no|escape]...\n"
     "       [--before <png>] [--after <png>] [--timeout <seconds>] [--expect-stopped]\n"
-    "       -- <product name words...>\n";
+    "       -- <product name words...>\n"
+    "Without product words the program must refuse: its error box, Start disabled, Close.\n";
 
 } // namespace tarn::ui

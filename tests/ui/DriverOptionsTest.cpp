@@ -35,6 +35,16 @@ TEST(DriverOptions, DefaultsWithoutOptionalArguments) {
     EXPECT_FALSE(options.expectStopped);
 }
 
+TEST(DriverOptions, TheCaptionFollowsTheProduct) {
+    const DriverOptions named = ParseDriverOptions({"--program", "u.exe", "--", "My", "Product"});
+    EXPECT_FALSE(named.Refused());
+    EXPECT_EQ(named.WindowCaption(), "Remove My Product");
+    // Without words the program is expected to refuse and keep its first caption.
+    const DriverOptions none = ParseDriverOptions({"--program", "u.exe", "--"});
+    EXPECT_TRUE(none.Refused());
+    EXPECT_EQ(none.WindowCaption(), "Uninstall program");
+}
+
 TEST(DriverOptions, AnAnswerSplitsAtItsLastEqualsSign) {
     const DriverOptions options =
         ParseDriverOptions({"--program", "u.exe", "--answer", "a=b=no", "--", "Demo"});
@@ -47,7 +57,6 @@ TEST(DriverOptions, RefusesWhatItCannotUse) {
     const std::vector<std::vector<std::string>> wrong = {
         {"--", "Demo"},                                            // no program
         {"--program", "u.exe"},                                    // no product
-        {"--program", "u.exe", "--"},                              // empty product
         {"--program", "u.exe", "--answer", "x=maybe", "--", "D"},  // unknown answer
         {"--program", "u.exe", "--answer", "=yes", "--", "D"},     // empty substring
         {"--program", "u.exe", "--answer", "noequals", "--", "D"}, // no answer

@@ -23,7 +23,9 @@ fc-list 2>/dev/null | grep -q "Liberation Sans" ||
     echo "run-window-test: warning: no Liberation Sans (fonts-liberation); Arial text is wider" >&2
 
 work=$(mktemp -d)
-trap 'WINEPREFIX="$work/prefix" wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+# TARN_UI_KEEP=1 keeps the prefix and the driver's output for a look afterwards.
+trap 'WINEPREFIX="$work/prefix" wineserver -k >/dev/null 2>&1 || true
+      if [ "${TARN_UI_KEEP:-}" = 1 ]; then echo "Kept $work"; else rm -rf "$work"; fi' EXIT
 shots=${2:-$work/shots}
 mkdir -p "$shots"
 shots=$(cd "$shots" && pwd)
@@ -33,6 +35,23 @@ unset DISPLAY
 wine() { "$WINE" "$@"; }
 reg() { wine reg add "$@" /f >/dev/null; }
 windows() { local path=${1//\//\\}; echo "Z:$path"; } # a Linux path as Wine's drive Z sees it
+# drive NAME ARGUMENTS...: the driver on a fresh virtual display; its output in $work/NAME.out,
+# its status in $driven. The prefix's processes must all have ended first, so that the desktop
+# starts with this display.
+drive() {
+    local name=$1
+    shift
+    wineserver -w
+    set +e
+    timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" "$WINE" "$work/uninstall_driver.exe" "$@" \
+        >"$work/$name.out" 2>"$work/$name.err"
+    driven=$?
+    set -e
+    sed 's/\r$//' "$work/$name.out"
+    # Wine and the X server say goodbye on standard error; the driver's own lines are kept.
+    grep -v '^X connection\|^XIO\|requests (' "$work/$name.err" >&2 || true
+    wineserver -w
+}
 
 echo "Preparing a fresh Wine prefix in $WINEPREFIX"
 wine wineboot -i >/dev/null 2>&1
@@ -83,23 +102,15 @@ reg "HKLM\\Software\\$product" /v Version /d 1.0
 reg "$record\\RegistryKeys\\1" /v Key /d "\\Software\\$product"
 reg "$record\\RegistryKeys\\1" /v Root /t REG_DWORD /d 4
 reg "$record\\RegistryKeys\\1\\Entries" /v Version /d ""
-wineserver -w # the desktop must start afresh with the display below
 
 echo "Running the uninstall window through the driver"
 cp "$driver" "$work/uninstall_driver.exe"
-set +e
-timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" "$WINE" "$work/uninstall_driver.exe" \
-    --program "$winapp\\uninstall.exe" \
+drive driver --program "$winapp\\uninstall.exe" \
     --answer "twkeep.dll=escape" --answer "twgone.dll=yes" \
     --before "$(windows "$shots/uninstall-window-before.png")" \
     --after "$(windows "$shots/uninstall-window-after.png")" \
-    --timeout 120 -- $product >"$work/driver.out" 2>"$work/driver.err"
-status=$?
-set -e
-sed 's/\r$//' "$work/driver.out"
-# Wine and the X server say goodbye on standard error; the driver's own lines are kept.
-grep -v '^X connection\|^XIO\|requests (' "$work/driver.err" >&2 || true
-wineserver -w
+    --timeout 120 -- $product
+status=$driven
 
 failures=0
 check() { # description, then a command that must succeed
@@ -142,23 +153,20 @@ cp "$program" "$c/$stopped/uninstall.exe"
 echo "kept" >"$c/$stopped/notes.txt"
 reg "$stoppedRecord\\Files" /v File1 /t REG_DWORD /d 7
 reg "$stoppedRecord\\Files" /v File2 /d "C:\\$stopped\\notes.txt"
-wineserver -w
 echo "Running a record that stops the run"
-set +e
-timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" "$WINE" "$work/uninstall_driver.exe" \
-    --program "C:\\$stopped\\uninstall.exe" --expect-stopped \
-    --after "$(windows "$shots/uninstall-window-stopped.png")" \
-    --timeout 120 -- $stopped >"$work/stopped.out" 2>"$work/stopped.err"
-stoppedStatus=$?
-set -e
-sed 's/\r$//' "$work/stopped.out"
-grep -v '^X connection\|^XIO\|requests (' "$work/stopped.err" >&2 || true
-wineserver -w
-check "the driver saw the run stop" [ "$stoppedStatus" = 0 ]
+drive stopped --program "C:\\$stopped\\uninstall.exe" --expect-stopped \
+    --after "$(windows "$shots/uninstall-window-stopped.png")" --timeout 120 -- $stopped
+check "the driver saw the run stop" [ "$driven" = 0 ]
 check "the error box named the value" grep -q "^Error: .*File1" "$work/stopped.out"
 check "the file after the failure stays" [ -e "$c/$stopped/notes.txt" ]
 check "the stopped product keeps its record" has_key "$stoppedRecord\\Files" /v File2
 check "the stopped uninstaller stays" [ -e "$c/$stopped/uninstall.exe" ]
+
+# Without a product name the program refuses: its error box, Start disabled, Close ends it.
+echo "Running the uninstaller without a product name"
+drive refused --program "C:\\$stopped\\uninstall.exe" --timeout 120 --
+check "the driver saw the start refused" [ "$driven" = 0 ]
+check "the refused start leaves the record" has_key "$stoppedRecord\\Files" /v File2
 
 echo "Pictures: $shots/uninstall-window-before.png, $shots/uninstall-window-after.png," \
     "$shots/uninstall-window-stopped.png"

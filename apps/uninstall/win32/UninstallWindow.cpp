@@ -156,6 +156,8 @@ int UninstallWindow::Run(const std::vector<std::string>& arguments, int show) {
     logic_.Create(arguments);
     ::ShowWindow(form_, show);
     ::UpdateWindow(form_);
+    HWND start = Control(idStartBtn);
+    ::SetFocus(::IsWindowEnabled(start) ? start : Control(idCloseBtn));
     MSG message;
     while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
         if (form_ && ::IsDialogMessageA(form_, &message)) continue;
@@ -182,6 +184,7 @@ LRESULT CALLBACK UninstallWindow::FormProc(HWND window, UINT message, WPARAM wPa
     UninstallWindow* self = WindowOf(window);
     switch (message) {
     case WM_CLOSE:
+        if (self && self->running_) return 0; // Close is not reachable while the phases run
         ::DestroyWindow(window);
         return 0;
     case WM_DESTROY:
@@ -209,6 +212,8 @@ LRESULT CALLBACK UninstallWindow::PanelProc(HWND window, UINT message, WPARAM wP
 }
 
 void UninstallWindow::OnCommand(int id) {
+    // The boxes of a running removal dispatch what was posted to the window: not its buttons.
+    if (running_) return;
     if (id == idStartBtn)
         StartBtnClick();
     else if (id == idCloseBtn)
@@ -220,7 +225,9 @@ void UninstallWindow::StartBtnClick() {
     // The phases run here, on this thread, without a message loop: keep input away from the
     // window until they are over. The boxes they show are modal to it and leave it disabled.
     ::EnableWindow(form_, FALSE);
+    running_ = true;
     logic_.Start();
+    running_ = false;
     if (form_) ::EnableWindow(form_, TRUE);
 }
 

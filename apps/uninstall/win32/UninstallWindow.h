@@ -53,6 +53,7 @@ private:
     HWND form_ = nullptr;
     HWND panel_ = nullptr;
     HFONT font_ = nullptr;
+    bool running_ = false;
     TForm1 logic_;
 };
 

@@ -113,7 +113,7 @@ std::vector<int> PhaseCheckBoxIds() {
     return {idAliasesCB, idActiveXCB, idFilesCB, idINIFilesCB, idBDECB, idRegistryCB};
 }
 
-std::vector<std::string> CheckLayout(HWND form, const std::string& caption) {
+std::vector<std::string> CheckLayout(HWND form, const std::string& caption, bool startEnabled) {
     std::vector<std::string> problems;
     if (WindowText(form) != caption)
         problems.push_back("caption is \"" + WindowText(form) + "\", not \"" + caption + "\"");
@@ -141,7 +141,8 @@ std::vector<std::string> CheckLayout(HWND form, const std::string& caption) {
         panelRect.right != client.right || panelRect.bottom != client.bottom)
         problems.push_back("Panel1 at " + Describe(panelRect) + " does not fill the client area");
 
-    for (const Expected& expected : kTable) {
+    for (Expected expected : kTable) {
+        if (expected.id == idStartBtn) expected.enabled = startEnabled;
         const std::string name = expected.name;
         HWND control = FindControl(form, expected.id);
         if (!control) {

@@ -10,7 +10,8 @@
 namespace tarn::ui {
 
 // One line for every difference; empty when the window is as it should be.
-std::vector<std::string> CheckLayout(HWND form, const std::string& caption);
+// startEnabled: whether StartBtn should be enabled (not after a refused start).
+std::vector<std::string> CheckLayout(HWND form, const std::string& caption, bool startEnabled);
 
 // The six phase check boxes in their order, for the ticks at the end.
 std::vector<int> PhaseCheckBoxIds();

@@ -21,6 +21,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr auto kPoll = std::chrono::milliseconds(50);
+// The error box of a start without a product name, with the full stop the box adds.
+constexpr const char* kRefusal =
+    "Please remove this software from the Add/Remove Programs from the Control Panel.";
 
 class Driver {
 public:
@@ -60,6 +63,7 @@ private:
     std::map<HWND, std::pair<Clock::time_point, int>> pending_;
     bool closingSeen_ = false;
     bool errorSeen_ = false;
+    bool refusalSeen_ = false;
     bool closeClicked_ = false;
     bool afterTaken_ = false;
     std::vector<std::string> failures_;
@@ -80,7 +84,7 @@ bool Driver::Start() {
 }
 
 HWND Driver::WaitForForm() {
-    const std::string caption = "Remove " + options_.ProductName();
+    const std::string caption = options_.WindowCaption();
     while (Clock::now() < deadline_) {
         for (HWND window : ProcessWindows(process_.dwProcessId))
             if (WindowText(window) == caption) return window;
@@ -207,6 +211,7 @@ void Driver::HandleBox(const MessageBoxView& box) {
     if (box.icon) {
         Report("Error: " + box.text);
         errorSeen_ = true;
+        if (!form_ && box.text == kRefusal) refusalSeen_ = true;
         Press(box, IDOK);
         return;
     }
@@ -255,22 +260,29 @@ void Driver::Execute() {
     if (!Start()) return;
     form_ = WaitForForm();
     if (form_) {
-        for (const auto& problem : CheckLayout(form_, "Remove " + options_.ProductName()))
+        for (const auto& problem :
+             CheckLayout(form_, options_.WindowCaption(), !options_.Refused()))
             Fail("layout: " + problem);
         std::this_thread::sleep_for(std::chrono::milliseconds(300)); // first paint
         Picture(options_.before);
-        HWND start = FindControl(form_, uninstall::win32::idStartBtn);
-        if (start)
-            ::PostMessageA(start, BM_CLICK, 0, 0);
+        // A refused program is left through Close, the only button it keeps.
+        const int button =
+            options_.Refused() ? uninstall::win32::idCloseBtn : uninstall::win32::idStartBtn;
+        if (HWND control = FindControl(form_, button))
+            ::PostMessageA(control, BM_CLICK, 0, 0);
         else
-            Fail("there is no Start button to click");
+            Fail("there is no button " + std::to_string(button) + " to click");
+        closeClicked_ = options_.Refused();
     }
     Watch();
 
     DWORD code = 0;
     ::GetExitCodeProcess(process_.hProcess, &code);
     Report("Exit code: " + std::to_string(code));
-    if (options_.expectStopped) {
+    if (options_.Refused()) {
+        if (!refusalSeen_) Fail("no error box refused the run");
+        if (code != 2) Fail("exit code " + std::to_string(code) + ", expected 2 (refused)");
+    } else if (options_.expectStopped) {
         if (!errorSeen_) Fail("no error box stopped the run");
         if (code != 1) Fail("exit code " + std::to_string(code) + ", expected 1 (stopped)");
     } else {
