@@ -11,6 +11,12 @@ std::string DriverOptions::ProductName() const {
     return name;
 }
 
+std::string DriverOptions::ProgramTitle() const {
+    std::string name = program.substr(program.find_last_of("\\/:") + 1);
+    const auto dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
 std::string DriverOptions::WindowCaption() const {
     return Refused() ? "Uninstall program" : "Remove " + ProductName();
 }

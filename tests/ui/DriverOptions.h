@@ -28,6 +28,8 @@ struct DriverOptions {
     std::string ProductName() const;
     // No words: the uninstaller refuses to run.
     bool Refused() const { return productWords.empty(); }
+    // The caption of the program's notices: its file name without the extension.
+    std::string ProgramTitle() const;
     // The caption the window has once started: "Remove " and the name, or the first caption.
     std::string WindowCaption() const;
 };

@@ -45,6 +45,16 @@ TEST(DriverOptions, TheCaptionFollowsTheProduct) {
     EXPECT_EQ(none.WindowCaption(), "Uninstall program");
 }
 
+TEST(DriverOptions, TheNoticesAreCaptionedWithTheProgramsName) {
+    auto title = [](const std::string& program) {
+        return ParseDriverOptions({"--program", program, "--", "Demo"}).ProgramTitle();
+    };
+    EXPECT_EQ(title("C:\\Program Files\\Demo\\uninstall.exe"), "uninstall");
+    EXPECT_EQ(title("C:\\Apps.v2\\Remove"), "Remove");
+    EXPECT_EQ(title("D:setup.old.exe"), "setup.old");
+    EXPECT_EQ(title("/tmp/un.exe"), "un");
+}
+
 TEST(DriverOptions, AnAnswerSplitsAtItsLastEqualsSign) {
     const DriverOptions options =
         ParseDriverOptions({"--program", "u.exe", "--answer", "a=b=no", "--", "Demo"});

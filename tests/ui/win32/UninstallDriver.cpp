@@ -196,6 +196,12 @@ void Driver::PictureUnder(const MessageBoxView& box) {
 
 void Driver::HandleBox(const MessageBoxView& box) {
     handled_.insert(box.window);
+    // Once the window is there, every box is modal to it.
+    if (form_ && ::GetWindow(box.window, GW_OWNER) != form_)
+        Fail("the box \"" + box.text + "\" does not belong to the window");
+    if (box.caption != "Confirm" && box.caption != options_.ProgramTitle())
+        Fail("the box \"" + box.text + "\" is captioned \"" + box.caption + "\", not \"" +
+             options_.ProgramTitle() + "\"");
     if (box.caption == "Confirm") {
         const auto answer = ChooseAnswer(options_.answers, box.text);
         if (!answer) {
