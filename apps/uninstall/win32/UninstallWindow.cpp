@@ -7,7 +7,6 @@
 
 #include <commctrl.h>
 
-#include <iterator>
 #include <stdexcept>
 
 namespace tarn::uninstall::win32 {
@@ -93,12 +92,11 @@ UninstallWindow::UninstallWindow(HINSTANCE instance) : instance_(instance), logi
     ::InitCommonControlsEx(&controls);
     RegisterClasses();
 
-    HDC screen = ::GetDC(nullptr);
-    const int height = -::MulDiv(8, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ::ReleaseDC(nullptr, screen);
-    font_ = ::CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_SWISS, "Arial");
+    // Arial 8 point as the window was laid out, at 96 pixels per inch: like the positions, the
+    // text keeps its pixel size on any screen, so the labels fit their boxes.
+    font_.reset(::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                              DEFAULT_PITCH | FF_SWISS, "Arial"));
 
     RECT frame{0, 0, kClientWidth, kClientHeight};
     ::AdjustWindowRectEx(&frame, kFormStyle, FALSE, 0);
@@ -113,7 +111,6 @@ UninstallWindow::UninstallWindow(HINSTANCE instance) : instance_(instance), logi
 
 UninstallWindow::~UninstallWindow() {
     if (form_) ::DestroyWindow(form_);
-    if (font_) ::DeleteObject(font_);
 }
 
 void UninstallWindow::RegisterClasses() {
@@ -146,7 +143,7 @@ void UninstallWindow::CreateControls() {
                                          spec.top, spec.width, spec.height, panel_,
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
                                          instance_, nullptr);
-        ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
     ::SendMessageA(Control(idProgressBar1), PBM_SETRANGE32, 0, 100);
     ShapeBevel(Control(idBevel1));

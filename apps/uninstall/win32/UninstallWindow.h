@@ -9,8 +9,9 @@
 #include "uninstall/UninstallForm.h"
 #include "uninstall/UninstallView.h"
 
-#include <array>
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace tarn::uninstall::win32 {
@@ -52,7 +53,10 @@ private:
     HINSTANCE instance_;
     HWND form_ = nullptr;
     HWND panel_ = nullptr;
-    HFONT font_ = nullptr;
+    struct FontDeleter {
+        void operator()(HFONT font) const { ::DeleteObject(font); }
+    };
+    std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter> font_;
     bool running_ = false;
     TForm1 logic_;
 };
