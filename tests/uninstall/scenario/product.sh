@@ -12,8 +12,9 @@ record="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product"
 shared='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\SharedDLLs'
 crlf=$'\r\n'
 
-# The "Confirm" questions in the order they come, each a file name and the answer.
-answers=("tslast.dll=yes" "tskeep.dll=no")
+# The "Confirm" questions in the order they come, each a file name and the answer (Escape
+# answers No; on the embedded machine both are an "n").
+answers=("tslast.dll=yes" "tskeep.dll=escape")
 
 lay_out() {
   put "$app\\readme.txt" "Tarnwell Scenario"

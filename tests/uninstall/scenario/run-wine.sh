@@ -23,6 +23,8 @@ lay_out
 cp "$program" "$(host "$app\\uninstall.exe")"
 args=(--program "$app\\uninstall.exe" --timeout 120)
 for answer in "${answers[@]}"; do args+=(--answer "$answer"); done
+# The prefix's processes end first, so that Wine's desktop starts anew on the display.
+wineserver -w
 display=()
 [ -n "${DISPLAY:-}" ] || display=(xvfb-run -a -s "-screen 0 1024x768x24")
 "${display[@]}" "$wine" "$driver" "${args[@]}" -- $product
