@@ -17,18 +17,20 @@ target_link_libraries(test_platform PRIVATE tarn_core tarn_backend GTest::gtest_
 add_test(NAME platform COMMAND test_platform)
 set_tests_properties(platform PROPERTIES TIMEOUT 300)
 
-# The uninstall window's UI driver (run by tests/ui/run-window-test.sh under Wine and a display)
-# and the tests of its window-free parts.
+# The uninstall window's UI driver (run by tests/ui/run-window-test.sh under Wine and a display),
+# the tests of its window-free parts and of the window in the test's own process.
 set(TARN_UI_DIR ${CMAKE_CURRENT_SOURCE_DIR}/ui)
 add_library(tarn_ui_support STATIC ${TARN_UI_DIR}/Png.cpp ${TARN_UI_DIR}/DriverOptions.cpp)
 target_include_directories(tarn_ui_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(tarn_ui_support PUBLIC ZLIB::ZLIB)
-file(GLOB TARN_UI_DRIVER_SOURCES CONFIGURE_DEPENDS ${TARN_UI_DIR}/win32/*.cpp)
-add_executable(uninstall_driver ${TARN_UI_DRIVER_SOURCES})
+add_executable(uninstall_driver
+  ${TARN_UI_DIR}/win32/UninstallDriver.cpp ${TARN_UI_DIR}/win32/LayoutCheck.cpp
+  ${TARN_UI_DIR}/win32/Screenshot.cpp ${TARN_UI_DIR}/win32/WindowProbe.cpp)
 target_include_directories(uninstall_driver PRIVATE ${PROJECT_SOURCE_DIR}/apps/uninstall/win32)
 target_link_libraries(uninstall_driver PRIVATE tarn_ui_support gdi32 user32)
-add_executable(test_ui ${TARN_UI_DIR}/PngTest.cpp ${TARN_UI_DIR}/DriverOptionsTest.cpp)
-target_link_libraries(test_ui PRIVATE tarn_ui_support GTest::gtest_main)
+add_executable(test_ui ${TARN_UI_DIR}/PngTest.cpp ${TARN_UI_DIR}/DriverOptionsTest.cpp
+  ${TARN_UI_DIR}/win32/UninstallWindowTest.cpp)
+target_link_libraries(test_ui PRIVATE tarn_ui_support tarn_uninstall_window GTest::gtest_main)
 add_test(NAME ui COMMAND test_ui)
 
 # The routines on the Windows versions Wine can pretend to be (run-versions.sh sets the prefix's

@@ -28,6 +28,11 @@ public:
     // Start, 1 a phase stopped the run, 2 refused.
     int Run(const std::vector<std::string>& arguments, int show);
 
+    // The top-level window (the form); null once it is destroyed.
+    HWND Handle() const { return form_; }
+    // A control of the window by its identifier (ControlIds.h).
+    HWND Control(int id) const;
+
     // IUninstallView
     void SetCaption(const std::string& caption) override;
     void SetStartEnabled(bool enabled) override;
@@ -47,7 +52,6 @@ private:
     void CreateControls();
     void OnCommand(int id);
     void StartBtnClick();
-    HWND Control(int id) const;
     HWND CheckBox(TPhaseBox box) const;
 
     HINSTANCE instance_;
