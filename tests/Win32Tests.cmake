@@ -29,7 +29,7 @@ add_executable(uninstall_driver
 target_include_directories(uninstall_driver PRIVATE ${PROJECT_SOURCE_DIR}/apps/uninstall/win32)
 target_link_libraries(uninstall_driver PRIVATE tarn_ui_support gdi32 user32)
 add_executable(test_ui ${TARN_UI_DIR}/PngTest.cpp ${TARN_UI_DIR}/DriverOptionsTest.cpp
-  ${TARN_UI_DIR}/win32/UninstallWindowTest.cpp)
+  ${TARN_UI_DIR}/win32/UninstallWindowTest.cpp ${TARN_UI_DIR}/win32/ProgramArgumentsTest.cpp)
 target_link_libraries(test_ui PRIVATE tarn_ui_support tarn_uninstall_window GTest::gtest_main)
 add_test(NAME ui COMMAND test_ui)
 

@@ -2,31 +2,14 @@
 // program's own name, as in the uninstall command that Add/Remove Programs runs.
 // Exit status: 0 finished (or closed before Start), 1 a phase stopped the run, 2 refused for want
 // of arguments.
+#include "ProgramArguments.h"
 #include "UninstallWindow.h"
 
-#include "platform/CommandLine.h"
 #include "platform/Platform.h"
 
 #include <exception>
 #include <string>
 #include <vector>
-
-namespace {
-
-// The arguments after the program name; the name itself follows its own rules: quotes group,
-// backslashes are plain.
-std::vector<std::string> Arguments(const char* commandLine) {
-    std::string line = commandLine ? commandLine : "";
-    std::size_t at = 0;
-    bool quoted = false;
-    while (at < line.size() && (quoted || (line[at] != ' ' && line[at] != '\t'))) {
-        if (line[at] == '"') quoted = !quoted;
-        ++at;
-    }
-    return tarn::platform::SplitCommandLine(line.substr(at));
-}
-
-} // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     using namespace tarn;
@@ -35,7 +18,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         machine = platform::CreateDefaultBackend();
         platform::ScopedPlatform scope(*machine);
         uninstall::win32::UninstallWindow window(instance);
-        return window.Run(Arguments(::GetCommandLineA()), show);
+        return window.Run(uninstall::win32::ProgramArguments(::GetCommandLineA()), show);
     } catch (const std::exception& e) {
         ::MessageBoxA(nullptr, e.what(), "uninstall", MB_OK | MB_ICONERROR);
         return 1;
