@@ -105,6 +105,8 @@ reg "$record\\RegistryKeys\\1\\Entries" /v Version /d ""
 
 echo "Running the uninstall window through the driver"
 cp "$driver" "$work/uninstall_driver.exe"
+# The product name goes as separate words, as Add/Remove Programs passes it.
+# shellcheck disable=SC2086
 drive driver --program "$winapp\\uninstall.exe" \
     --answer "twkeep.dll=escape" --answer "twgone.dll=yes" \
     --before "$(windows "$shots/uninstall-window-before.png")" \
@@ -154,6 +156,7 @@ echo "kept" >"$c/$stopped/notes.txt"
 reg "$stoppedRecord\\Files" /v File1 /t REG_DWORD /d 7
 reg "$stoppedRecord\\Files" /v File2 /d "C:\\$stopped\\notes.txt"
 echo "Running a record that stops the run"
+# shellcheck disable=SC2086
 drive stopped --program "C:\\$stopped\\uninstall.exe" --expect-stopped \
     --after "$(windows "$shots/uninstall-window-stopped.png")" --timeout 120 -- $stopped
 check "the driver saw the run stop" [ "$driven" = 0 ]
