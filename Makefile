@@ -47,10 +47,10 @@ setup-windows:
 # 32-bit code) checked to be PE32 images.
 build-windows: setup-windows
 	cmake -S . -B $(WIN64_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64-x86_64.cmake \
-	  -DCMAKE_BUILD_TYPE=Release -DTARN_BENCH=OFF
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARN_BENCH=OFF
 	cmake --build $(WIN64_BUILD) -j$(JOBS)
 	cmake -S . -B $(WIN32_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64-i686.cmake \
-	  -DCMAKE_BUILD_TYPE=Release -DTARN_BENCH=OFF -DTARN_TESTS=OFF
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARN_BENCH=OFF -DTARN_TESTS=OFF
 	cmake --build $(WIN32_BUILD) -j$(JOBS)
 	scripts/check-image.sh pei-x86-64 $(WIN64_BUILD)/apps/uninstall.exe
 	scripts/check-image.sh pei-i386 $(WIN32_BUILD)/apps/uninstall.exe
