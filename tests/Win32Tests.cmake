@@ -45,7 +45,12 @@ set_tests_properties(routines.versions PROPERTIES TIMEOUT 600)
 
 # The whole-run scenario of the embedded machine's tests, repeated in a Wine prefix through the
 # real window: it must leave the prefix exactly as the embedded machine is left.
+# The pictures of the window (docs/) are taken on the way, into the build folder.
 add_test(NAME uninstall.scenario
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/uninstall/scenario/run-wine.sh
-                 $<TARGET_FILE:uninstall> $<TARGET_FILE:uninstall_driver>)
+                 $<TARGET_FILE:uninstall> $<TARGET_FILE:uninstall_driver> ${CMAKE_BINARY_DIR}/pictures)
 set_tests_properties(uninstall.scenario PROPERTIES TIMEOUT 600)
+# The runs of the window that stop or are refused.
+add_test(NAME ui.window COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/ui/run-window-test.sh
+                                ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/pictures)
+set_tests_properties(ui.window PROPERTIES TIMEOUT 600)

@@ -453,9 +453,10 @@ TEST_F(FileSystemContract, TempFileNamesAreUniqueAndCreated) {
     ASSERT_EQ(files_->GetTempFileName(dir_, "tarn", 0, second), ERROR_SUCCESS);
     EXPECT_NE(first, second);
     for (const auto& name : {first, second}) {
-        ASSERT_EQ(name.size(), dir_.size() + 1 + 3 + 4 + 4) << name;
         EXPECT_EQ(name.substr(0, dir_.size() + 4), dir_ + "\\tar");
-        TARN_SKIP_WHERE_WINE_DIFFERS(*env_, "Wine writes temporary names in lower case");
+        TARN_SKIP_WHERE_WINE_DIFFERS(
+            *env_, "Wine writes temporary names in lower case, the number without leading zeros");
+        ASSERT_EQ(name.size(), dir_.size() + 1 + 3 + 4 + 4) << name;
         EXPECT_EQ(name.substr(name.size() - 4), ".TMP");
         EXPECT_NE(Attributes(name), INVALID_FILE_ATTRIBUTES) << "the file is made";
         EXPECT_EQ(Read(name), "");

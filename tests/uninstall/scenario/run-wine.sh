@@ -5,12 +5,16 @@
 # the questions answered as the scenario says); then Wine restarts, which carries out the delayed
 # deletion of the uninstaller, and what is left must be exactly what the embedded machine's run
 # leaves (expected.txt).
-# Use: run-wine.sh UNINSTALL_EXE DRIVER_EXE   (of the 64-bit Windows build)
+# Use: run-wine.sh UNINSTALL_EXE DRIVER_EXE [PICTURES]   (of the 64-bit Windows build; PICTURES:
+# a folder for uninstall-window-before.png and uninstall-window.png, the window before Start and
+# at the end of the run)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 program=$(realpath "$1")
 driver=$(realpath "$2")
+pictures=${3:-}
 source "$here/../../support/wine-prefix.sh"
+use_virtual_desktop
 
 reg() { "$wine" reg add "$@" /f >/dev/null 2>&1; }
 query() { "$wine" reg query "$@" 2>/dev/null; }
@@ -23,6 +27,12 @@ lay_out
 cp "$program" "$(host "$app\\uninstall.exe")"
 args=(--program "$app\\uninstall.exe" --timeout 120)
 for answer in "${answers[@]}"; do args+=(--answer "$answer"); done
+if [ -n "$pictures" ]; then
+  mkdir -p "$pictures"
+  pictures=$(realpath "$pictures")
+  args+=(--before "Z:${pictures//\//\\}\\uninstall-window-before.png")
+  args+=(--after "Z:${pictures//\//\\}\\uninstall-window.png")
+fi
 # The prefix's processes end first, so that Wine's desktop starts anew on the display.
 wineserver -w
 display=()
