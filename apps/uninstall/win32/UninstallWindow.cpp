@@ -71,7 +71,14 @@ int PhaseBoxId(TPhaseBox box) {
     return 0;
 }
 
-UninstallWindow* WindowOf(HWND window) {
+// The window object a window procedure serves: handed over in the creation parameters and kept in
+// the window's user data.
+UninstallWindow* WindowOf(HWND window, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self =
+            static_cast<UninstallWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
     return reinterpret_cast<UninstallWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
@@ -173,12 +180,7 @@ int UninstallWindow::Run(const std::vector<std::string>& arguments, int show) {
 
 LRESULT CALLBACK UninstallWindow::FormProc(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self =
-            static_cast<UninstallWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    UninstallWindow* self = WindowOf(window);
+    UninstallWindow* self = WindowOf(window, message, lParam);
     switch (message) {
     case WM_CLOSE:
         if (self && self->running_) return 0; // Close is not reachable while the phases run
@@ -195,12 +197,7 @@ LRESULT CALLBACK UninstallWindow::FormProc(HWND window, UINT message, WPARAM wPa
 
 LRESULT CALLBACK UninstallWindow::PanelProc(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self =
-            static_cast<UninstallWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    UninstallWindow* self = WindowOf(window);
+    UninstallWindow* self = WindowOf(window, message, lParam);
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && self) {
         self->OnCommand(LOWORD(wParam));
         return 0;

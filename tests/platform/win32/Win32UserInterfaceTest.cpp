@@ -4,6 +4,7 @@
 #include "platform/win32/WindowsApi.h"
 
 #include "platform/win32/Win32UserInterface.h"
+#include "support/win32/Display.h"
 
 #include <gtest/gtest.h>
 
@@ -19,15 +20,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Whether this session can show windows at all (under Wine: an X display is there).
-bool DisplayAvailable() {
-    if (::GetSystemMetrics(SM_CXSCREEN) <= 0) return false;
-    HWND probe = ::CreateWindowExA(0, "STATIC", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                   nullptr, nullptr);
-    if (!probe) return false;
-    ::DestroyWindow(probe);
-    return true;
-}
+using tarn::test::DisplayAvailable;
 
 #define REQUIRE_DISPLAY()                                                                          \
     if (!DisplayAvailable())                                                                       \

@@ -4,6 +4,7 @@
 
 #include "ControlIds.h"
 #include "ThemeBitmap.h"
+#include "support/win32/Display.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -11,14 +12,7 @@
 namespace tarn::uninstall::win32 {
 namespace {
 
-bool DisplayAvailable() {
-    if (::GetSystemMetrics(SM_CXSCREEN) <= 0) return false;
-    HWND probe = ::CreateWindowExA(0, "STATIC", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                   nullptr, nullptr);
-    if (!probe) return false;
-    ::DestroyWindow(probe);
-    return true;
-}
+using tarn::test::DisplayAvailable;
 
 class UninstallWindowTest : public testing::Test {
 protected:
