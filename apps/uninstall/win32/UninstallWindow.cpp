@@ -17,7 +17,7 @@ constexpr int kClientHeight = 328;
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 // One control of the window: where it lies on Panel1 and how it starts.
-struct ControlSpec {
+struct ControlPlace {
     int id;
     const char* windowClass;
     const char* caption;
@@ -30,7 +30,7 @@ constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kPhaseBox = WS_CHILD | WS_DISABLED | BS_CHECKBOX;
 constexpr DWORD kLabel = kChild | SS_LEFTNOWORDWRAP;
 
-const ControlSpec kControls[] = {
+const ControlPlace kControls[] = {
     {idThemeBitmap, kImageClass, "", 8, 8, 121, 265, kChild},
     {idBevel1, kBevelClass, "", -3, 272, 473, 9, kChild},
     {idLabel1, "STATIC",
@@ -145,10 +145,10 @@ void UninstallWindow::CreateControls() {
         ::CreateWindowExA(WS_EX_CONTROLPARENT, kPanelClass, "", kChild | WS_CLIPCHILDREN, 0, 0,
                           kClientWidth, kClientHeight, form_,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(idPanel1)), instance_, this);
-    for (const ControlSpec& spec : kControls) {
-        HWND control = ::CreateWindowExA(0, spec.windowClass, spec.caption, spec.style, spec.left,
-                                         spec.top, spec.width, spec.height, panel_,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+    for (const ControlPlace& place : kControls) {
+        HWND control = ::CreateWindowExA(0, place.windowClass, place.caption, place.style,
+                                         place.left, place.top, place.width, place.height, panel_,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)),
                                          instance_, nullptr);
         ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
