@@ -2,8 +2,8 @@
 # Wine. Sourced by a runner that defines:
 #   reg ARGS...       reg.exe's "add" with ARGS (the runner adds /f)
 #   put PATH TEXT     writes TEXT to the Windows path PATH, making its folders
-# The layout: files in two record keys, shared-library counts (one kept with a lower count, two at
-# 1 that the user is asked about), an alias with no database engine installed, INI entries of the
+# The layout: files in two record keys, shared-library counts (one kept with a lower count, three
+# at 1 that the user is asked about), an alias with no database engine installed, INI entries of the
 # product's own INI file, and registry keys under two roots that other software also wrote to.
 product="Tarnwell Scenario"
 app='C:\Program Files\Tarnwell Scenario'
@@ -14,7 +14,7 @@ crlf=$'\r\n'
 
 # The "Confirm" questions in the order they come, each a file name and the answer (Escape
 # answers No; on the embedded machine both are an "n").
-answers=("tslast.dll=yes" "tskeep.dll=escape")
+answers=("tslast.dll=yes" "tskeep.dll=escape" "tsalso.dll=no")
 
 lay_out() {
   put "$app\\readme.txt" "Tarnwell Scenario"
@@ -23,6 +23,7 @@ lay_out() {
   put "$common\\tsshared.dll" "shared"
   put "$common\\tslast.dll" "last user"
   put "$common\\tskeep.dll" "kept by the user"
+  put "$common\\tsalso.dll" "also kept"
   put "$app\\scenario.ini" "[Settings]${crlf}Colour=blue${crlf}Language=en${crlf}[Recent]${crlf}File1=a.txt${crlf}"
 
   reg "$record" /v DisplayName /d "$product"
@@ -32,13 +33,15 @@ lay_out() {
   reg "$record\\Files" /v File3 /d "$common\\tslast.dll"
   reg "$record\\Files" /v File4 /d "$common\\tskeep.dll"
   reg "$record\\Files" /v File5 /d "$app\\gone.txt"
-  reg "$record\\Files" /v Entries /d 5
+  reg "$record\\Files" /v File6 /d "$common\\tsalso.dll"
+  reg "$record\\Files" /v Entries /d 6
   reg "$record\\Files1" /v File1 /d "$app\\Data\\records.dat"
   reg "$record\\Files1" /v File2 /d "$app\\Data\\Cache\\index.dat"
   reg "$record\\Files1" /v Entries /d 2
   reg "$shared" /v "$common\\tsshared.dll" /t REG_DWORD /d 2
   reg "$shared" /v "$common\\tslast.dll" /t REG_DWORD /d 1
   reg "$shared" /v "$common\\tskeep.dll" /t REG_DWORD /d 1
+  reg "$shared" /v "$common\\tsalso.dll" /t REG_DWORD /d 1
 
   reg "$record\\Aliases\\ScenarioDB" /v Path /d "$app\\Data"
   reg "$record\\INIFiles\\1" /v FilePath /d "$app\\scenario.ini"
@@ -63,5 +66,6 @@ lay_out() {
 # What the run leaves is compared on these keys, shared-library values and folders.
 watched_keys=("$record" 'HKLM\Software\Tarnwell Scenario' 'HKLM\Software\Tarnwell Scenario\Options'
   'HKCU\Software\Tarnwell Scenario' 'HKCU\Software\Tarnwell Scenario\Settings')
-watched_values=("$common\\tsshared.dll" "$common\\tslast.dll" "$common\\tskeep.dll")
+watched_values=("$common\\tsshared.dll" "$common\\tslast.dll" "$common\\tskeep.dll"
+  "$common\\tsalso.dll")
 watched_folders=("$app" "$common")
