@@ -26,6 +26,8 @@ for answer in "${answers[@]}"; do
   [ "${answer#*=}" = yes ] && input+=$'y\n' || input+=$'n\n'
 done
 status=0
+# The product name is split into words on purpose: they are the uninstaller's arguments.
+# shellcheck disable=SC2086
 printf '%s' "$input" | "$(host "$app\\uninstall.exe")" $product >"$work/out.txt" 2>&1 || status=$?
 if [ "$status" -ne 0 ]; then
   cat "$work/out.txt"

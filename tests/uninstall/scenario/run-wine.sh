@@ -37,6 +37,8 @@ fi
 wineserver -w
 display=()
 [ -n "${DISPLAY:-}" ] || display=(xvfb-run -a -s "-screen 0 1024x768x24")
+# The product name is split into words on purpose: they are the uninstaller's arguments.
+# shellcheck disable=SC2086
 "${display[@]}" "$wine" "$driver" "${args[@]}" -- $product
 wineserver -w
 # A restart: pending renames and deletions are carried out.
