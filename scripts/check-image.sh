@@ -6,8 +6,8 @@ set -euo pipefail
 kind=$1
 shift
 for program in "$@"; do
-  if ! objdump -f "$program" 2>/dev/null | grep -q "file format $kind\$" &&
-    ! i686-w64-mingw32-objdump -f "$program" 2>/dev/null | grep -q "file format $kind\$"; then
+  # The 64-bit mingw objdump reads both kinds of image.
+  if ! x86_64-w64-mingw32-objdump -f "$program" 2>/dev/null | grep -q "file format $kind\$"; then
     echo "$program is not a $kind image" >&2
     exit 1
   fi
