@@ -2,6 +2,7 @@
 #include "platform/Platform.h"
 #include "routines/cmp_TTarnRegistry.h"
 #include "routines/routines_FileSystem.h"
+#include "platform/Processes.h"
 #include "uninstall/UninstallForm.h"
 #include "uninstall/UninstallText.h"
 
@@ -21,38 +22,36 @@ void TForm1::RemoveActiveXComponents() {
         const int n = names.Count();
         for (int k = 0; k < n; ++k) {
             SetProgress(k, n);
-            const std::string data = record.ReadString(names[k]);
-            const auto semicolon = data.find(';');
-            std::string path = data.substr(0, semicolon);
-            std::string kind;
-            if (semicolon != std::string::npos) {
-                const auto next = data.find(';', semicolon + 1);
-                kind = data.substr(semicolon + 1, next == std::string::npos ? std::string::npos
-                                                                            : next - semicolon - 1);
-            }
-            const auto count = SharedCount(path);
-            if (count && *count >= 2) {
-                LowerSharedCount(path, *count);
-                continue;
-            }
-            if (!ConfirmFileDelete(path)) {
-                Report("kept " + path + ", because the answer was No");
-                continue;
-            }
-            if (count) DeleteSharedCount(path);
-            if (TrimBlanks(path).empty()) continue;
-            if (kind == "0")
-                UnregisterLibrary(path);
-            else if (kind == "1")
-                UnregisterServerExe(path);
-            else
-                Report("skipped unregistering " + path + ", because its kind is not 0 or 1");
-            NoteFolder(path);
-            if (FileExists(path)) DeleteOwnedFile(path);
+            RemoveRecordedServer(record.ReadString(names[k]));
+            ForgetRecordValue(record, names[k]);
         }
         record.CloseKey();
     }
     DeleteRecordTree(key);
+}
+
+void TForm1::RemoveRecordedServer(const std::string& data) {
+    const auto semicolon = data.find(';');
+    std::string path = data.substr(0, semicolon);
+    std::string kind;
+    if (semicolon != std::string::npos) {
+        const auto next = data.find(';', semicolon + 1);
+        kind = data.substr(semicolon + 1,
+                           next == std::string::npos ? std::string::npos : next - semicolon - 1);
+    }
+    const auto count = SharedCount(path);
+    if (count && *count >= 2) return LowerSharedCount(path, *count);
+    if (!ConfirmFileDelete(path)) return Report("kept " + path + ", because the answer was No");
+    if (count) DeleteSharedCount(path);
+    if (TrimBlanks(path).empty()) return;
+    if (kind == "0")
+        UnregisterLibrary(path);
+    else if (kind == "1")
+        UnregisterServerExe(path);
+    else
+        Report("skipped unregistering " + path + ", because its kind is not 0 or 1");
+    NoteFolder(path);
+    if (FileExists(path)) DeleteOwnedFile(path);
 }
 
 void TForm1::UnregisterLibrary(const std::string& path) {
@@ -81,16 +80,32 @@ void TForm1::UnregisterLibrary(const std::string& path) {
 }
 
 void TForm1::UnregisterServerExe(const std::string& path) {
-    TProgramLauncher launcher;
     if (TrimBlanks(path).empty() || !FileExists(path)) return;
     if (DryRun) {
         Report("unregister " + path + " by starting it with /UNREGSERVER");
         return;
     }
-    launcher.FileName = path;
-    launcher.Parameters = "/UNREGSERVER";
-    launcher.Execute();
-    Report("unregistered " + path + " (started with /UNREGSERVER)");
+    // Started as the program launcher starts it, but waited for: a server still running holds
+    // its file, which would then stay behind after the run.
+    platform::IProcesses& processes = platform::Processes();
+    platform::ProcessStart start;
+    start.application = path;
+    start.commandLine = "/UNREGSERVER";
+    start.showWindow = platform::SW_SHOWNORMAL;
+    platform::HANDLE process = 0;
+    if (const platform::DWORD rc = processes.CreateProcess(start, process);
+        rc != platform::ERROR_SUCCESS)
+        RaiseLaunchError(LaunchErrorCodeOf(rc));
+    processes.WaitForInputIdle(process, platform::INFINITE_WAIT);
+    platform::DWORD exitCode = 0;
+    const platform::DWORD waited = processes.WaitForExit(process, kServerWaitMs, exitCode);
+    processes.CloseProcess(process);
+    if (waited == platform::ERROR_SUCCESS)
+        Report("unregistered " + path + " (started with /UNREGSERVER, exit code " +
+               std::to_string(exitCode) + ")");
+    else
+        Report("started " + path + " with /UNREGSERVER; it was still running after " +
+               std::to_string(kServerWaitMs / 1000) + " s");
 }
 
 } // namespace tarn::uninstall

@@ -46,6 +46,7 @@ void TForm1::RemoveAliases() {
         } else {
             engine.DeleteAlias(ToOem(aliases[i]));
             Report("deleted alias " + aliases[i]);
+            DeleteRegistryKeyTree(rcLocalMachine, key + "\\" + aliases[i]);
         }
         attempted = true;
     }
@@ -65,6 +66,8 @@ void TForm1::RemoveDatabaseEngine() {
         } catch (const Exception&) {
             added = 0;
         }
+        // What the product added can only lower the count: a negative number would raise it.
+        if (added < 0) added = 0;
     }
     TtarnRegistry engine;
     SetRootByCode(engine, rcLocalMachine);
@@ -95,6 +98,7 @@ void TForm1::RemoveDatabaseEngine() {
         }
         engine.WriteString("UseCount", std::to_string(left));
         Report("kept the database engine with use count " + std::to_string(left));
+        ForgetEngineUses();
         return;
     }
     engine.CloseKey();
@@ -112,6 +116,17 @@ void TForm1::RemoveDatabaseEngine() {
         borland.CloseKey();
         DeleteRecordTree(kBorlandKey);
     }
+    ForgetEngineUses();
+}
+
+void TForm1::ForgetEngineUses() {
+    // The uses are given back once: a run started again after a stop must not lower the count
+    // a second time. The key itself goes with the record.
+    if (DryRun) return;
+    TtarnRegistry record;
+    SetRootByCode(record, rcLocalMachine);
+    record.SetLazyWrite(false);
+    if (record.OpenKey(FRecordKey + "\\BDE", false)) record.DeleteValue("Entries");
 }
 
 } // namespace tarn::uninstall

@@ -39,20 +39,8 @@ void TForm1::RemoveFiles() {
             const int n = names.Count();
             for (int k = 0; k < n; ++k) {
                 SetProgress(k, n);
-                std::string path = record.ReadString(names[k]);
-                const auto count = SharedCount(path);
-                if (count && *count >= 2) {
-                    LowerSharedCount(path, *count);
-                    continue;
-                }
-                if (count) {
-                    if (!ConfirmFileDelete(path)) {
-                        Report("kept " + path + ", because the answer was No");
-                        continue;
-                    }
-                    DeleteSharedCount(path);
-                }
-                DeleteRecordedFile(path);
+                RemoveRecordedFile(record.ReadString(names[k]));
+                ForgetRecordValue(record, names[k]);
             }
             record.CloseKey();
             DeleteRecordTree(key);
@@ -61,6 +49,16 @@ void TForm1::RemoveFiles() {
         SetRootByCode(probe, rcLocalMachine);
         if (!probe.KeyExists(FilesKey(FRecordKey, index + 1))) return;
     }
+}
+
+void TForm1::RemoveRecordedFile(std::string path) {
+    const auto count = SharedCount(path);
+    if (count && *count >= 2) return LowerSharedCount(path, *count);
+    if (count) {
+        if (!ConfirmFileDelete(path)) return Report("kept " + path + ", because the answer was No");
+        DeleteSharedCount(path);
+    }
+    DeleteRecordedFile(path);
 }
 
 void TForm1::DeleteRecordedFile(const std::string& path) {

@@ -4,6 +4,8 @@
 #include "framework/Exception.h"
 #include "platform/Platform.h"
 #include "routines/cmp_TTarnRegistry.h"
+#include "routines/routines_API.h"
+#include "routines/routines_Registry.h"
 #include "uninstall/UninstallForm.h"
 #include "uninstall/UninstallText.h"
 
@@ -20,6 +22,11 @@ std::string NamePart(const std::string& line) {
 
 bool SameText(const std::string& a, const std::string& b) {
     return UpperCaseAnsi(a) == UpperCaseAnsi(b);
+}
+
+// Section and entry names as the profile functions compare them: blanks around them do not count.
+bool SameName(const std::string& a, const std::string& b) {
+    return SameText(TrimBlanks(a), TrimBlanks(b));
 }
 
 } // namespace
@@ -59,20 +66,23 @@ void TForm1::RemoveIniEntries() {
             continue;
         }
         record.CloseKey();
-        TtarnRegistry probe;
-        SetRootByCode(probe, rcLocalMachine);
-        if (!probe.KeyExists(recordKey + "\\Entries") || !FileExists(fileName)) {
+        if (!RecordKeyExists(recordKey + "\\Entries") || !FileExists(fileName)) {
             Report("skipped INI file " + fileName + ", because it or its entries are missing");
             continue;
         }
-        RemoveIniFileEntries(recordKey, fileName);
+        if (DryRun) {
+            DescribeIniFile(recordKey, fileName);
+            continue;
+        }
+        RemoveIniFileEntries(recordKey, fileName, fileName);
         TakeAwayEmptyIniFile(fileName);
+        DeleteRegistryKeyTree(rcLocalMachine, recordKey);
     }
     DeleteRecordTree(key);
 }
 
-void TForm1::RemoveIniFileEntries(const std::string& recordKey, const std::string& fileName) {
-    platform::IProfile& profile = platform::Profile();
+void TForm1::RemoveIniFileEntries(const std::string& recordKey, const std::string& fileName,
+                                  const std::string& target) {
     TStringList sections;
     {
         TtarnRegistry entries;
@@ -81,68 +91,105 @@ void TForm1::RemoveIniFileEntries(const std::string& recordKey, const std::strin
         entries.GetKeyNames(sections);
     }
     for (int s = 0; s < sections.Count(); ++s) {
-        const std::string& section = sections[s];
-        TtarnRegistry sectionKey;
-        SetRootByCode(sectionKey, rcLocalMachine);
-        if (!sectionKey.OpenKey(recordKey + "\\Entries\\" + section, false)) continue;
-        std::vector<std::string> lines;
-        profile.GetSection(fileName, section, lines);
-        TStringList recorded;
-        sectionKey.GetValueNames(recorded);
-        for (int r = 0; r < recorded.Count(); ++r) {
-            const std::string& name = recorded[r];
-            try {
-                sectionKey.ReadString(name);
-            } catch (const Exception&) {
-                continue;
-            }
-            const auto matches = std::count_if(lines.begin(), lines.end(), [&](const auto& line) {
-                return SameText(NamePart(line), name);
-            });
-            std::erase_if(lines, [&](const auto& line) { return SameText(NamePart(line), name); });
-            for (std::ptrdiff_t m = 0; m < matches; ++m) {
-                if (DryRun) {
-                    Report("remove [" + section + "] " + name + " from " + fileName);
-                    continue;
-                }
-                if (profile.DeleteKey(fileName, section, name) != platform::ERROR_SUCCESS)
-                    throw Exception(SUnableToWrite, fileName);
-                Report("removed [" + section + "] " + name + " from " + fileName);
-            }
+        const std::string sectionRecord = recordKey + "\\Entries\\" + sections[s];
+        {
+            TtarnRegistry sectionKey;
+            SetRootByCode(sectionKey, rcLocalMachine);
+            if (!sectionKey.OpenKey(sectionRecord, false)) continue;
+            RemoveIniSection(sectionKey, sections[s], fileName, target);
         }
-        if (!lines.empty()) continue;
-        std::vector<std::string> names;
-        profile.GetSectionNames(fileName, names);
-        const bool present = std::any_of(names.begin(), names.end(),
-                                         [&](const auto& n) { return SameText(n, section); });
-        if (!present) continue;
-        if (DryRun) {
-            Report("remove section [" + section + "] from " + fileName);
-            continue;
-        }
-        if (profile.EraseSection(fileName, section) != platform::ERROR_SUCCESS)
-            throw Exception(SUnableToWrite, fileName);
-        Report("removed section [" + section + "] from " + fileName);
+        if (!DryRun) DeleteRegistryKeyTree(rcLocalMachine, sectionRecord);
     }
 }
 
-void TForm1::TakeAwayEmptyIniFile(const std::string& fileName) {
+void TForm1::RemoveIniSection(TtarnRegistry& sectionKey, const std::string& section,
+                              const std::string& fileName, const std::string& target) {
+    platform::IProfile& profile = platform::Profile();
+    std::vector<std::string> lines;
+    profile.GetSection(target, section, lines);
+    TStringList recorded;
+    sectionKey.GetValueNames(recorded);
+    for (int r = 0; r < recorded.Count(); ++r) {
+        const std::string& name = recorded[r];
+        try {
+            sectionKey.ReadString(name);
+        } catch (const Exception&) {
+            continue;
+        }
+        const auto matches = std::count_if(lines.begin(), lines.end(), [&](const auto& line) {
+            return SameName(NamePart(line), name);
+        });
+        std::erase_if(lines, [&](const auto& line) { return SameName(NamePart(line), name); });
+        for (std::ptrdiff_t m = 0; m < matches; ++m) {
+            if (profile.DeleteKey(target, section, name) != platform::ERROR_SUCCESS)
+                throw Exception(SUnableToWrite, fileName);
+            Report((DryRun ? "remove [" : "removed [") + section + "] " + name + " from " +
+                   fileName);
+        }
+        ForgetRecordValue(sectionKey, name);
+    }
+    if (!lines.empty()) return;
+    std::vector<std::string> names;
+    profile.GetSectionNames(target, names);
+    const bool present = std::any_of(names.begin(), names.end(),
+                                     [&](const auto& n) { return SameName(n, section); });
+    if (!present) return;
+    if (profile.EraseSection(target, section) != platform::ERROR_SUCCESS)
+        throw Exception(SUnableToWrite, fileName);
+    Report((DryRun ? "remove section [" : "removed section [") + section + "] from " + fileName);
+}
+
+void TForm1::DescribeIniFile(const std::string& recordKey, const std::string& fileName) {
+    // The removal runs on a copy in the temporary folder, so the dry run reports what the run
+    // would do down to a file left empty, and the file itself is not touched.
+    platform::IFileSystem& files = platform::Files();
+    std::string copy;
+    try {
+        copy = CreateTempFileName(true);
+    } catch (const std::exception&) {
+        copy.clear();
+    }
+    if (copy.empty() || files.CopyFile(fileName, copy, false) != platform::ERROR_SUCCESS) {
+        if (!copy.empty()) files.DeleteFile(copy);
+        Report("skipped INI file " + fileName + ", because it could not be copied to look at");
+        return;
+    }
+    try {
+        RemoveIniFileEntries(recordKey, fileName, copy);
+    } catch (...) {
+        files.DeleteFile(copy);
+        throw;
+    }
+    const bool empty = FileSizeOf(copy, fileName) == 0;
+    files.DeleteFile(copy);
+    if (!empty) return;
+    NoteFolder(fileName);
+    Report("delete " + fileName);
+    // The file itself is still one of the folder's entries.
+    if (CountFolderEntries(fileName) == 1) Report("remove folder " + FolderPartOf(fileName));
+}
+
+std::uint64_t TForm1::FileSizeOf(const std::string& path, const std::string& shownAs) {
     platform::IFileSystem& files = platform::Files();
     platform::HANDLE file = 0;
-    if (files.CreateFile(fileName, platform::GENERIC_READ,
+    if (files.CreateFile(path, platform::GENERIC_READ,
                          platform::FILE_SHARE_READ | platform::FILE_SHARE_WRITE,
                          platform::OPEN_EXISTING, 0, file) != platform::ERROR_SUCCESS)
-        throw EFOpenError(SFOpenError, fileName);
+        throw EFOpenError(SFOpenError, shownAs);
     std::uint64_t size = 0;
     const platform::DWORD error = files.GetFileSize(file, size);
     files.CloseFile(file);
-    if (error != platform::ERROR_SUCCESS) throw EFOpenError(SFOpenError, fileName);
-    if (size != 0 || DryRun) return;
+    if (error != platform::ERROR_SUCCESS) throw EFOpenError(SFOpenError, shownAs);
+    return size;
+}
+
+void TForm1::TakeAwayEmptyIniFile(const std::string& fileName) {
+    if (FileSizeOf(fileName, fileName) != 0) return;
     NoteFolder(fileName);
     DeleteOwnedFile(fileName);
     if (CountFolderEntries(fileName) == 0) {
         const std::string folder = FolderPartOf(fileName);
-        if (files.RemoveDirectory(folder) == platform::ERROR_SUCCESS)
+        if (platform::Files().RemoveDirectory(folder) == platform::ERROR_SUCCESS)
             Report("removed folder " + folder);
     }
 }

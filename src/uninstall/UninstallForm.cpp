@@ -19,6 +19,7 @@ TForm1::~TForm1() = default;
 
 void TForm1::FormCreate(const std::vector<std::string>& arguments) {
     FRemovedDirs->Clear();
+    removedDirSet_.clear();
     if (arguments.empty()) {
         state_ = TUninstallState::usRefused;
         view_.SetStartEnabled(false);
@@ -27,6 +28,14 @@ void TForm1::FormCreate(const std::vector<std::string>& arguments) {
     FProductName.clear();
     for (const auto& argument : arguments)
         FProductName += (FProductName.empty() ? "" : " ") + argument;
+    // A blank name would make the record key the whole uninstall list, and a backslash would
+    // reach into another product's record: both are refused as a missing name is.
+    if (TrimBlanks(FProductName).empty() || FProductName.find('\\') != std::string::npos) {
+        FProductName.clear();
+        state_ = TUninstallState::usRefused;
+        view_.SetStartEnabled(false);
+        throw Exception(SNoArguments);
+    }
     view_.SetCaption("Remove " + FProductName);
     FRecordKey = TrimBlanks(kUninstallKey + FProductName);
     state_ = TUninstallState::usReady;
@@ -169,7 +178,8 @@ void TForm1::NoteFolder(const std::string& path) {
         folder[folder.size() - 2] != '\\')
         folder.pop_back();
     folder = UpperCaseAnsi(folder);
-    if (FRemovedDirs->IndexOf(folder) < 0) FRemovedDirs->Add(folder);
+    // Looked up in a set: a record of many files in many folders stays linear.
+    if (removedDirSet_.insert(folder).second) FRemovedDirs->Add(folder);
 }
 
 bool TForm1::SharedCountsRecorded() {
@@ -230,12 +240,26 @@ void TForm1::DeleteSharedCount(const std::string& name) {
 }
 
 void TForm1::DeleteRecordTree(const std::string& key) {
+    if (!RecordKeyExists(key)) return;
     if (DryRun) {
         Report("delete registry key HKEY_LOCAL_MACHINE" + key);
         return;
     }
     DeleteRegistryKeyTree(rcLocalMachine, key);
-    Report("deleted registry key HKEY_LOCAL_MACHINE" + key);
+    if (RecordKeyExists(key))
+        Report("kept registry key HKEY_LOCAL_MACHINE" + key + ", because it could not be deleted");
+    else
+        Report("deleted registry key HKEY_LOCAL_MACHINE" + key);
+}
+
+bool TForm1::RecordKeyExists(const std::string& key) {
+    TtarnRegistry probe;
+    SetRootByCode(probe, rcLocalMachine);
+    return probe.KeyExists(key);
+}
+
+void TForm1::ForgetRecordValue(TtarnRegistry& key, const std::string& name) {
+    if (!DryRun) key.DeleteValue(name);
 }
 
 } // namespace tarn::uninstall

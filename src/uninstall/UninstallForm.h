@@ -14,7 +14,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
+
+namespace tarn {
+class TtarnRegistry;
+}
 
 namespace tarn::uninstall {
 
@@ -39,6 +44,9 @@ inline constexpr const char* SRegistryKeysLeft =
 inline constexpr const char* SRemovedItself = " has finished removing itself";
 inline constexpr const char* SRemovedAtReboot = " will be removed after you reboot your computer.";
 inline constexpr const char* SUnableToWrite = "Unable to write to %s";
+
+// How long the ActiveX phase waits for a server program started with /UNREGSERVER to end.
+inline constexpr std::uint32_t kServerWaitMs = 60000;
 
 enum class TUninstallState { usRefused, usReady, usRunning, usStopped, usFinished };
 
@@ -111,18 +119,40 @@ private:
     static bool SharedCountsRecorded();
     // The file operations of the phases, reported and skipped in a dry run.
     void DeleteOwnedFile(const std::string& path);
+    // One entry of the files phase: its shared count lowered, or the file deleted (after the
+    // question when it has a count).
+    void RemoveRecordedFile(std::string path);
+    // One entry of the ActiveX phase ("path;kind").
+    void RemoveRecordedServer(const std::string& data);
     // A recorded file: its folder noted and the file deleted when it exists.
     void DeleteRecordedFile(const std::string& path);
     void LowerSharedCount(const std::string& name, std::int32_t count);
     void DeleteSharedCount(const std::string& name);
     void DeleteRecordTree(const std::string& key);
-    void RemoveIniFileEntries(const std::string& recordKey, const std::string& fileName);
+    static bool RecordKeyExists(const std::string& key);
+    // A handled entry leaves the record at once, so that a run that stops later and is started
+    // again does not handle it a second time (a shared count lowered twice would let a file go
+    // that another product still uses). A dry run keeps the record.
+    void ForgetRecordValue(TtarnRegistry& key, const std::string& name);
+    // The recorded entries of one INI file taken out of target: the file itself, or in a dry
+    // run a copy of it. Lines name fileName.
+    void RemoveIniFileEntries(const std::string& recordKey, const std::string& fileName,
+                              const std::string& target);
+    void RemoveIniSection(TtarnRegistry& sectionKey, const std::string& section,
+                          const std::string& fileName, const std::string& target);
+    void ForgetEngineUses();
+    // One recorded key: its recorded values deleted, then the key when nothing is left in it.
+    void RemoveRecordedKey(TtarnRegistry& target, const std::string& path,
+                           const std::string& recordPath, TtarnRegistry& record);
+    void DescribeIniFile(const std::string& recordKey, const std::string& fileName);
+    static std::uint64_t FileSizeOf(const std::string& path, const std::string& shownAs);
     void TakeAwayEmptyIniFile(const std::string& fileName);
 
     IUninstallView& view_;
     std::string FProductName;
     std::string FRecordKey;
     std::unique_ptr<TStringList> FRemovedDirs;
+    std::unordered_set<std::string> removedDirSet_;
     TUninstallState state_ = TUninstallState::usReady;
     bool sharedCounts_ = true;
 };

@@ -26,9 +26,11 @@ std::int32_t FakeDatabaseEngine::Exit() {
 }
 
 std::string ServerScript(const std::filesystem::path& seen) {
+    // The work is done in the body, which the shell reads from the file while it runs: a server
+    // whose file went before it was read would leave nothing in seen.
     const std::string to = seen.string();
-    return "#!/usr/bin/env -S sh -c 'printf %s \"$TARNWELL_COMMAND_LINE\" > " + to + ".tmp && mv " +
-           to + ".tmp " + to + "'\n";
+    return "#!/bin/sh\nsleep 0.2\nprintf %s \"$TARNWELL_COMMAND_LINE\" > '" + to + ".tmp' && mv '" +
+           to + ".tmp' '" + to + "'\n";
 }
 
 UninstallTest::UninstallTest() {

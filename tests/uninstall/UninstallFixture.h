@@ -29,8 +29,8 @@ public:
     std::int32_t Exit() override;
 };
 
-// A server program for the machine: it writes the command line it was given into seen. The
-// interpreter never reads the file after the start, so deleting it at once does no harm.
+// A server program for the machine: after a moment it writes the command line it was given
+// into seen.
 std::string ServerScript(const std::filesystem::path& seen);
 
 inline const std::string kRecord =

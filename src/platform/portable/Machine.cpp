@@ -81,7 +81,8 @@ Machine::Machine(const std::filesystem::path& folder) : folder_(std::filesystem:
         system_->GetWindowsDirectory(windows);
         return windows;
     });
-    processes_ = std::make_unique<PortableProcesses>(*paths_, faults_, folder_, [this] {
+    files_->SetRunningPrograms(&running_);
+    processes_ = std::make_unique<PortableProcesses>(*paths_, faults_, running_, folder_, [this] {
         std::string system, windows;
         system_->GetSystemDirectory(system);
         system_->GetWindowsDirectory(windows);

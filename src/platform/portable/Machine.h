@@ -5,6 +5,7 @@
 
 #include "platform/Platform.h"
 #include "platform/portable/Faults.h"
+#include "platform/portable/RunningPrograms.h"
 
 #include <filesystem>
 #include <memory>
@@ -92,6 +93,7 @@ private:
     std::unique_ptr<PortableSystemInfo> system_;
     std::unique_ptr<PortableFileSystem> files_;
     std::unique_ptr<PortableProfile> profile_;
+    RunningPrograms running_;
     std::unique_ptr<PortableProcesses> processes_;
     std::unique_ptr<PortableLibraries> libraries_;
     std::unique_ptr<PortableReboot> reboot_;

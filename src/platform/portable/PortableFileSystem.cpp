@@ -290,7 +290,9 @@ bool PortableFileSystem::IsUndeletable(const Resolved& target) const {
 }
 
 bool PortableFileSystem::IsOwnProgram(const Resolved& target) const {
-    if (ownProgram_.empty() || !target.exists) return false;
+    if (!target.exists) return false;
+    if (running_ && running_->Holds(target.host)) return true;
+    if (ownProgram_.empty()) return false;
     std::error_code ec;
     return fs::equivalent(target.host, ownProgram_, ec) && !ec;
 }
@@ -828,6 +830,9 @@ DWORD PortableFileSystem::CreateFile(const std::string& path, DWORD access, DWOR
         if (disposition == CREATE_NEW) return ERROR_FILE_EXISTS;
         if (IsBusy(target)) return ERROR_SHARING_VIOLATION;
         const bool overwrites = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
+        // A program the machine started holds its file without write sharing while it runs.
+        if ((Writes(access) || overwrites) && running_ && running_->Holds(target.host))
+            return ERROR_SHARING_VIOLATION;
         DWORD current = AttributesOf(target);
         if ((Writes(access) || overwrites) &&
             (IsUndeletable(target) || (current & FILE_ATTRIBUTE_READONLY)))

@@ -6,6 +6,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
+#include "platform/portable/RunningPrograms.h"
 
 #include <filesystem>
 #include <map>
@@ -26,6 +27,8 @@ public:
     // the file system.
     PortableFileSystem(PathMapper& paths, FileMetaStore& meta, IRegistry& registry, Faults& faults);
     ~PortableFileSystem() override;
+    // Files of the programs started here count as in use while those programs run.
+    void SetRunningPrograms(RunningPrograms* running) { running_ = running; }
     PortableFileSystem(const PortableFileSystem&) = delete;
     PortableFileSystem& operator=(const PortableFileSystem&) = delete;
 
@@ -80,6 +83,7 @@ private:
     bool IsBusy(const Resolved& target) const;
     bool IsUndeletable(const Resolved& target) const;
     bool InFaultList(const Resolved& target, const std::vector<std::string>& list) const;
+    // The running program's own file, or that of a program the machine started and that runs.
     bool IsOwnProgram(const Resolved& target) const;
     // ERROR_SHARING_VIOLATION when an open handle of the same file rules out this access.
     DWORD CheckShare(const Resolved& target, DWORD access, DWORD share) const;
@@ -95,6 +99,7 @@ private:
     IRegistry& registry_;
     Faults& faults_;
     std::filesystem::path ownProgram_;
+    RunningPrograms* running_ = nullptr;
     std::map<HANDLE, std::unique_ptr<OpenFile>> files_;
     std::map<HANDLE, std::unique_ptr<FindState>> finds_;
     HANDLE nextHandle_ = 0x100;

@@ -39,16 +39,16 @@ bool Runnable(const std::filesystem::path& host) {
 
 } // namespace
 
-PortableProcesses::PortableProcesses(PathMapper& paths, Faults& faults,
+PortableProcesses::PortableProcesses(PathMapper& paths, Faults& faults, RunningPrograms& running,
                                      std::filesystem::path machineFolder,
                                      std::function<std::vector<std::string>()> searchFolders)
-    : paths_(paths), faults_(faults), machineFolder_(std::move(machineFolder)),
+    : paths_(paths), faults_(faults), running_(running), machineFolder_(std::move(machineFolder)),
       searchFolders_(std::move(searchFolders)) {}
 
 PortableProcesses::~PortableProcesses() {
     // Programs keep running after the machine closes; reap only those already done.
     for (auto& [handle, child] : children_)
-        if (!child.exited) waitpid(child.pid, &child.status, WNOHANG);
+        RunningPrograms::Poll(*child);
 }
 
 DWORD PortableProcesses::FindProgram(const ProcessStart& start, std::string& windowsPath,
@@ -167,7 +167,7 @@ DWORD PortableProcesses::CreateProcess(const ProcessStart& start, HANDLE& proces
                : err == ENOMEM ? ERROR_NOT_ENOUGH_MEMORY
                                : ERROR_BAD_EXE_FORMAT;
     process = next_++;
-    children_[process] = Child{pid, false, 0};
+    children_[process] = running_.Add(pid, host);
     return ERROR_SUCCESS;
 }
 
@@ -179,14 +179,9 @@ DWORD PortableProcesses::WaitForInputIdle(HANDLE process, DWORD) {
 DWORD PortableProcesses::WaitForExit(HANDLE process, DWORD milliseconds, DWORD& exitCode) {
     auto it = children_.find(process);
     if (it == children_.end()) return ERROR_INVALID_HANDLE;
-    Child& child = it->second;
+    RunningPrograms::Child& child = *it->second;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!child.exited) {
-        pid_t r = waitpid(child.pid, &child.status, WNOHANG);
-        if (r == child.pid || r < 0) {
-            child.exited = true;
-            break;
-        }
+    while (!RunningPrograms::Poll(child)) {
         if (milliseconds != INFINITE_WAIT && std::chrono::steady_clock::now() >= deadline)
             return WAIT_TIMEOUT_CODE;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -199,7 +194,7 @@ DWORD PortableProcesses::WaitForExit(HANDLE process, DWORD milliseconds, DWORD& 
 DWORD PortableProcesses::CloseProcess(HANDLE process) {
     auto it = children_.find(process);
     if (it == children_.end()) return ERROR_INVALID_HANDLE;
-    if (!it->second.exited) waitpid(it->second.pid, &it->second.status, WNOHANG);
+    RunningPrograms::Poll(*it->second);
     children_.erase(it);
     return ERROR_SUCCESS;
 }

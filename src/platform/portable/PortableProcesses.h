@@ -6,6 +6,7 @@
 
 #include "platform/Processes.h"
 #include "platform/portable/Faults.h"
+#include "platform/portable/RunningPrograms.h"
 
 #include <filesystem>
 #include <functional>
@@ -20,7 +21,8 @@ class PortableProcesses : public IProcesses {
 public:
     // searchFolders gives the folders searched for a program named without a folder (the system
     // and Windows folders), before the host's PATH.
-    PortableProcesses(PathMapper& paths, Faults& faults, std::filesystem::path machineFolder,
+    PortableProcesses(PathMapper& paths, Faults& faults, RunningPrograms& running,
+                      std::filesystem::path machineFolder,
                       std::function<std::vector<std::string>()> searchFolders);
     ~PortableProcesses() override;
 
@@ -35,14 +37,10 @@ private:
 
     PathMapper& paths_;
     Faults& faults_;
+    RunningPrograms& running_;
     std::filesystem::path machineFolder_;
     std::function<std::vector<std::string>()> searchFolders_;
-    struct Child {
-        pid_t pid;
-        bool exited;
-        int status;
-    };
-    std::map<HANDLE, Child> children_;
+    std::map<HANDLE, std::shared_ptr<RunningPrograms::Child>> children_;
     HANDLE next_ = 0x100;
 };
 

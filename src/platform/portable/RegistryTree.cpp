@@ -103,18 +103,34 @@ void RegKey::SetValue(std::string_view name, DWORD type, std::vector<std::uint8_
     values_.push_back(RegValue{std::string(name), type, std::move(data)});
 }
 
+namespace {
+// The type a deleted value's place carries until the key is compacted.
+constexpr DWORD kDeletedValue = 0xFFFFFFFFu;
+} // namespace
+
 bool RegKey::DeleteValue(std::string_view name) {
     auto it = valueIndex_.find(UpperName(name));
     if (it == valueIndex_.end()) return false;
-    std::size_t removed = it->second;
+    RegValue& place = values_[it->second];
+    place = RegValue{};
+    place.type = kDeletedValue;
     valueIndex_.erase(it);
-    values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(removed));
-    for (auto& [upper, index] : valueIndex_)
-        if (index > removed) --index;
+    ++deletedValues_;
     return true;
 }
 
+void RegKey::Compact() const {
+    if (deletedValues_ == 0) return;
+    std::erase_if(values_, [](const RegValue& v) { return v.type == kDeletedValue; });
+    deletedValues_ = 0;
+    valueIndex_.clear();
+    for (std::size_t i = 0; i < values_.size(); ++i)
+        valueIndex_.emplace(UpperName(values_[i].name), i);
+}
+
 bool operator==(const RegKey& a, const RegKey& b) {
+    a.Compact();
+    b.Compact();
     if (a.name_ != b.name_ || a.values_ != b.values_ || a.subKeys_.size() != b.subKeys_.size())
         return false;
     for (std::size_t i = 0; i < a.subKeys_.size(); ++i)

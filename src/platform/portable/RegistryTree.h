@@ -51,8 +51,14 @@ public:
     // handles to them see ERROR_KEY_DELETED. False when there is no such subkey.
     bool RemoveSubKey(std::string_view name);
 
-    std::size_t ValueCount() const { return values_.size(); }
-    const RegValue& ValueAt(std::size_t index) const { return values_[index]; }
+    std::size_t ValueCount() const {
+        Compact();
+        return values_.size();
+    }
+    const RegValue& ValueAt(std::size_t index) const {
+        Compact();
+        return values_[index];
+    }
     const RegValue* FindValue(std::string_view name) const;
     // Replacing a value keeps its name and place; a new one goes last.
     void SetValue(std::string_view name, DWORD type, std::vector<std::uint8_t> data);
@@ -64,14 +70,19 @@ public:
 private:
     std::size_t LowerBound(std::string_view name) const;
     void MarkDeleted();
+    // Drops the places of deleted values and renumbers the index.
+    void Compact() const;
 
     std::string name_;
     RegKey* parent_ = nullptr;
     bool deleted_ = false;
     std::vector<std::shared_ptr<RegKey>> subKeys_;
-    std::vector<RegValue> values_;
+    // A deleted value leaves an empty place (type kDeletedValue) until the next listing compacts
+    // them all at once: deleting every value of a large key one by one stays linear.
+    mutable std::vector<RegValue> values_;
+    mutable std::size_t deletedValues_ = 0;
     // Upper-cased value name -> index in values_, so large keys stay fast to load and update.
-    std::unordered_map<std::string, std::size_t> valueIndex_;
+    mutable std::unordered_map<std::string, std::size_t> valueIndex_;
 };
 
 // The roots the machine stores; HKEY_CLASSES_ROOT and HKEY_CURRENT_CONFIG live below the first.

@@ -59,10 +59,17 @@ TEST(Processes, StartReturnsWhileTheProgramRuns) {
     EXPECT_EQ(Processes().WaitForInputIdle(p, INFINITE_WAIT), ERROR_SUCCESS);
     DWORD code = 0;
     EXPECT_EQ(Processes().WaitForExit(p, 0, code), WAIT_TIMEOUT_CODE); // still running
+    // As on Windows, the file of a running program can be neither deleted nor written.
+    HANDLE file = INVALID_HANDLE_VALUE;
+    EXPECT_EQ(Files().DeleteFile(server), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Files().CreateFile(server, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, file),
+              ERROR_SHARING_VIOLATION);
     WriteHostFile(gate, "");
     EXPECT_EQ(Processes().WaitForExit(p, INFINITE_WAIT, code), ERROR_SUCCESS);
     EXPECT_EQ(code, 0u);
     Processes().CloseProcess(p);
+    EXPECT_EQ(Files().DeleteFile(server), ERROR_SUCCESS);
 }
 
 TEST(Processes, FailedStartsGiveWin32Errors) {
