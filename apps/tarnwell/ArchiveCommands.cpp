@@ -13,6 +13,7 @@
 #include "routines/routines_Text.h"
 #include "version/AnsiText.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -22,6 +23,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <unistd.h>
+#include <vector>
 
 namespace tarn::tool {
 namespace {
@@ -181,6 +183,32 @@ struct Session {
     void (*previous)(int) = nullptr;
 };
 
+// A later volume of a set ("files.3") stands for the set, whose table is on its first volume.
+std::string SetOfVolume(const std::string& archive) {
+    const std::string name = ExtractFileName(archive);
+    const auto dot = name.rfind('.');
+    if (dot == std::string::npos || name.size() - dot < 2 || name.size() - dot > 4) return archive;
+    int number = 0;
+    for (const char c : name.substr(dot + 1)) {
+        if (c < '0' || c > '9') return archive;
+        number = number * 10 + (c - '0');
+    }
+    if (number < 2) return archive;
+    const std::string first = ChangeFileExt(archive, ".1");
+    if (!FileExists(first)) return archive;
+    try {
+        TTarnCompress set(nullptr);
+        set.SetCompressedFile(first);
+        set.FileCount();
+        const TFileHeaders& table = set.FileHeaders();
+        for (int i = 0; table.MultiDisk != 0 && i < table.Count(); ++i)
+            if (table.GetFileHeaders(i).Record.LastDisk >= number) return first;
+    } catch (const ETarnCompress&) {
+        // Not a set after all: the file named is taken as it is.
+    }
+    return archive;
+}
+
 // Asks before an existing file is replaced; No keeps it.
 void AskBeforeReplacing(TTarnCompress& compress, const std::string& folder) {
     compress.OnReplace = [folder](TTarnCompress& sender, const TlzhFileStats&) {
@@ -192,7 +220,8 @@ void AskBeforeReplacing(TTarnCompress& compress, const std::string& folder) {
 
 int RunList(Context& context, const ArchiveOptions& options) {
     context.Open();
-    Session session(MachinePath(context, options.archive));
+    const std::string archive = MachinePath(context, options.archive);
+    Session session(options.offset == 0 ? SetOfVolume(archive) : archive);
     session.compress->SetOffset(options.offset);
     std::vector<TlzhFileStats> members;
     session.compress->OnListing = [&](TTarnCompress&, const TlzhFileStats& stats) {
@@ -272,27 +301,56 @@ int RunAdd(Context& context, const ArchiveOptions& options) {
 }
 
 // The member a command-line name stands for: the name itself, the host path's Windows form, or
-// the one member whose file name it is.
-std::string ResolveMember(Context& context, TTarnCompress& compress, const std::string& name) {
+// the one member whose file name it is; of copies added again, the newest.
+int ResolveMember(Context& context, TTarnCompress& compress, const std::string& name) {
     const TFileHeaders& headers = compress.FileHeaders();
-    if (headers.Find(name) >= 0) return name;
+    auto nameOf = [&](int i) -> const std::string& {
+        return headers.GetFileHeaders(i).Record.FileName;
+    };
+    auto newest = [&](std::string_view wanted) {
+        int found = -1;
+        for (int i = 0; i < headers.Count(); ++i)
+            if (SameText(nameOf(i), UpToSemicolon(wanted))) found = i;
+        return found;
+    };
+    if (const int i = newest(name); i >= 0) return i;
     if (name.find(';') == std::string::npos && name.find('\\') == std::string::npos) {
-        const std::string windows = MachinePath(context, name);
-        if (headers.Find(windows) >= 0) return windows;
+        if (const int i = newest(MachinePath(context, name)); i >= 0) return i;
     }
+    const ETarnCompress notFound(SNotInArchive, name, compress.CompressedFile());
     int found = -1;
     for (int i = 0; i < headers.Count(); ++i) {
-        if (!SameText(ExtractFileName(headers.GetFileHeaders(i).Record.FileName), name)) continue;
-        if (found >= 0) return name; // ambiguous: let the engine report it as not found
+        if (!SameText(ExtractFileName(nameOf(i)), name)) continue;
+        // Two different members of that file name: the name does not say which.
+        if (found >= 0 && !SameText(nameOf(found), nameOf(i))) throw notFound;
         found = i;
     }
-    return found >= 0 ? headers.GetFileHeaders(found).Record.FileName : name;
+    if (found < 0) throw notFound;
+    return found;
+}
+
+// Every member, but of those extracted to one file name only the newest, which would be written
+// last and win anyway.
+std::vector<int> NewestMembers(const TFileHeaders& headers) {
+    std::vector<int> positions;
+    std::vector<std::string> names;
+    for (int i = headers.Count() - 1; i >= 0; --i) {
+        const std::string name = ExtractFileName(headers.GetFileHeaders(i).Record.FileName);
+        if (std::any_of(names.begin(), names.end(),
+                        [&](const std::string& n) { return SameText(n, name); }))
+            continue;
+        names.push_back(name);
+        positions.push_back(i);
+    }
+    std::reverse(positions.begin(), positions.end());
+    return positions;
 }
 
 int RunExtract(Context& context, const ArchiveOptions& options) {
     const version::TOverwriteType rule = ParseOverwrite(options.overwrite);
     context.Open();
-    Session session(MachinePath(context, options.archive));
+    const std::string archive = MachinePath(context, options.archive);
+    Session session(options.offset == 0 ? SetOfVolume(archive) : archive);
     TTarnCompress& compress = *session.compress;
     compress.SetOffset(options.offset);
     compress.SetOverwrite(rule);
@@ -310,18 +368,19 @@ int RunExtract(Context& context, const ArchiveOptions& options) {
         }
     };
 
-    const int count = compress.FileCount();
+    // By position: a name added again with --append is held by several members.
+    compress.FileCount();
+    std::vector<int> positions;
     if (options.files.empty()) {
-        for (int i = 0; i < count; ++i)
-            compress.FilesToProcess().Add(compress.FileHeaders().GetFileHeaders(i).Record.FileName);
+        positions = NewestMembers(compress.FileHeaders());
     } else {
         for (const std::string& member : options.files)
-            compress.FilesToProcess().Add(ResolveMember(context, compress, member));
+            positions.push_back(ResolveMember(context, compress, member));
     }
-    const int wanted = compress.FilesToProcess().Count();
+    const auto wanted = static_cast<int>(positions.size());
     int written = 0;
     compress.OnAfterExtracting = [&](TTarnCompress&, const TlzhFileStats&) { ++written; };
-    compress.ExtractFiles();
+    compress.ExtractMembers(positions);
     session.Finish();
     std::cout << "Extracted " << written << " of " << wanted
               << (wanted == 1 ? " member" : " members") << " to " << AnsiToUtf8(folder);
@@ -333,7 +392,8 @@ int RunExtract(Context& context, const ArchiveOptions& options) {
 int RunSplit(Context& context, const ArchiveOptions& options) {
     const std::uint64_t volumeSize = ParseSize(options.volumeSize);
     context.Open();
-    const std::string archive = MachinePath(context, options.archive);
+    std::string archive = MachinePath(context, options.archive);
+    if (options.offset == 0) archive = SetOfVolume(archive);
     const std::string folder = MachinePath(context, options.folder);
     if (!ForceDirectories(folder)) throw ToolError("cannot create the folder " + options.folder);
     const std::string volumeName = ChangeFileExt(ExtractFileName(archive), ".1");
@@ -393,8 +453,7 @@ void AddArchiveCommands(CLI::App& app, Context& context, int& status) {
     archive->require_subcommand(1);
 
     CLI::App* list = archive->add_subcommand("list", "List the members of an archive");
-    list->add_option("ARCHIVE", options.archive, "The archive (or the first volume of a set)")
-        ->required();
+    list->add_option("ARCHIVE", options.archive, "The archive (or a volume of a set)")->required();
     list->add_flag("--json", options.json, "Print JSON");
     list->add_option("--offset", options.offset,
                      "Where the archive starts inside the file (an archive in a setup.exe)");
@@ -404,7 +463,8 @@ void AddArchiveCommands(CLI::App& app, Context& context, int& status) {
     add->add_option("ARCHIVE", options.archive, "The archive to write")->required();
     add->add_option("FILE", options.files, "Files to add; each member keeps the name given")
         ->required();
-    add->add_flag("--append", options.append, "Add to the archive instead of replacing it");
+    add->add_flag("--append", options.append,
+                  "Add to the archive instead of replacing it (a file added again is held twice)");
     add->add_option("--level", options.level, "Compression: none, fastest, default or max");
     add->add_option("--id", options.id, "File id of the added members (0 to 1999 are indexed)");
     add->callback([&] { status = RunAdd(context, options); });
@@ -413,7 +473,8 @@ void AddArchiveCommands(CLI::App& app, Context& context, int& status) {
     extract->add_option("ARCHIVE", options.archive, "The archive (or a volume of a set)")
         ->required();
     extract->add_option("MEMBER", options.files,
-                        "Members by name (as listed, or their file name); none for all");
+                        "Members by name (as listed, or their file name); none for all. Of "
+                        "members with the same file name, the newest (last added) is extracted");
     extract->add_option("-C,--directory", options.directory,
                         "Folder to extract into (default: the current one)");
     extract->add_option("--overwrite", options.overwrite,
@@ -424,7 +485,8 @@ void AddArchiveCommands(CLI::App& app, Context& context, int& status) {
 
     CLI::App* split =
         archive->add_subcommand("split", "Write an archive as a set of volumes of a given size");
-    split->add_option("ARCHIVE", options.archive, "The archive to split")->required();
+    split->add_option("ARCHIVE", options.archive, "The archive to split (not a volume set)")
+        ->required();
     split->add_option("FOLDER", options.folder, "Folder for the volumes NAME.1, NAME.2, ...")
         ->required();
     split->add_option("--volume-size", options.volumeSize, "Size of each volume (1440K: floppies)")

@@ -44,5 +44,12 @@ inline constexpr std::string_view SFileTooLarge =
 inline constexpr std::string_view SArchiveTooLarge = "The archive %s would grow to 2 GiB or more";
 inline constexpr std::string_view STooManyVolumes =
     "A volume set cannot have more than 255 volumes";
+inline constexpr std::string_view SVolumeSetSplit =
+    "%s is the first volume of a volume set: only a single-file archive can be split";
+inline constexpr std::string_view SAddedToItself = "The archive %s cannot be added to itself";
+inline constexpr std::string_view STrailingBytes =
+    "Files cannot be appended to %s: %d bytes after its last member are not part of the archive";
+inline constexpr std::string_view SIncompleteMember =
+    "Files cannot be appended to %s: its last member is incomplete";
 
 } // namespace tarn::archive

@@ -85,4 +85,16 @@ bool ForceDirectories(const std::string& folder) {
     return DirectoryExists(dir);
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+    platform::IFileSystem& files = platform::Files();
+    std::string fullA, fullB, shortA, shortB;
+    if (files.GetFullPathName(a, fullA) != platform::ERROR_SUCCESS ||
+        files.GetFullPathName(b, fullB) != platform::ERROR_SUCCESS)
+        return SameText(a, b);
+    if (SameText(fullA, fullB)) return true;
+    return files.GetShortPathName(fullA, shortA) == platform::ERROR_SUCCESS &&
+           files.GetShortPathName(fullB, shortB) == platform::ERROR_SUCCESS &&
+           SameText(shortA, shortB);
+}
+
 } // namespace tarn::archive

@@ -25,5 +25,7 @@ bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 // Creates the folder with all missing parents; true when it exists afterwards.
 bool ForceDirectories(const std::string& folder);
+// Whether two paths name one file: the same full path, or the same short (8.3) form of it.
+bool SameFile(const std::string& a, const std::string& b);
 
 } // namespace tarn::archive

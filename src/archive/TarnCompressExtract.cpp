@@ -35,8 +35,31 @@ void TTarnCompress::ExtractFiles() {
             NeedTable();
             currentVolume_ = 0;
             headers_.Totals(stats_);
-            for (int i = 0; i < filesToProcess_.Count(); ++i)
-                ExtractMember(filesToProcess_[i]);
+            for (int i = 0; i < filesToProcess_.Count(); ++i) {
+                const std::string line = filesToProcess_[i]; // handlers may change the list
+                const int index = headers_.Find(line);
+                if (index < 0) throw ETarnCompress(SNotInArchive, line, compressedFile_);
+                ExtractMember(index);
+            }
+        },
+        true);
+}
+
+void TTarnCompress::ExtractMembers(const std::vector<int>& positions) {
+    abort_ = false;
+    mode_ = omExtracting;
+    CloseStreams();
+    const ScopeExit clearName([this] { targetName_.clear(); });
+    Run(
+        [&] {
+            NeedTable();
+            currentVolume_ = 0;
+            headers_.Totals(stats_);
+            for (const int index : positions) {
+                if (index < 0 || index >= headers_.Count())
+                    throw ETarnCompress(SFileNotDefined, index);
+                ExtractMember(index);
+            }
         },
         true);
 }
@@ -45,11 +68,8 @@ std::string TTarnCompress::TargetPath() const {
     return IncludeBackslash(extractDirectory_) + targetName_;
 }
 
-void TTarnCompress::ExtractMember(const std::string& requested) {
-    const std::string line = requested; // handlers may change the list
+void TTarnCompress::ExtractMember(int index) {
     skip_ = false;
-    const int index = headers_.Find(line);
-    if (index < 0) throw ETarnCompress(SNotInArchive, line, compressedFile_);
     const TFileHeaderRecord header = headers_.GetFileHeaders(index).Record;
 
     FillMemberStatus(header);

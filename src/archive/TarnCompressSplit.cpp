@@ -23,6 +23,8 @@ void TTarnCompress::SplitToDisks(std::string destDirectory, const std::string& v
     Run(
         [&] {
             NeedTable();
+            // Its data continue on other volumes, which the table's positions point into.
+            if (headers_.MultiDisk != 0) throw ETarnCompress(SVolumeSetSplit, compressedFile_);
             currentVolume_ = 1;
             headers_.MultiDisk = 1;
             headers_.Totals(stats_);

@@ -39,6 +39,9 @@ void TTarnCompress::LoadTable() {
     }
     loaded_ = false;
     index_.fill(0);
+    // Too short for the preamble is the one damage told apart from the rest.
+    if (offset_ < 0 || file->Size() - offset_ < kPreambleSize)
+        throw ETarnCompress(SCannotReadHeaderCount);
     try {
         headers_.Read(*file, offset_);
     } catch (const Exception&) {

@@ -25,6 +25,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tarn {
 class TFileStream;
@@ -90,8 +91,14 @@ public:
     // The member carrying id (0 .. 1999); 0 for any other id or when none does.
     int IndexOfFileId(int id);
     void ListFiles();
+    // Leaves either the archive as it was or the archive with every file added, whatever stops
+    // it: appending writes the new members past the old ones and counts them last, a new archive
+    // is written beside the old one and moved over it when complete.
     void AddFiles(bool append, std::int32_t fileId);
     void ExtractFiles();
+    // Extracts the members at these 0-based positions, in this order, as ExtractFiles does with
+    // names. A position picks one of several members of the same name (the newest is the last).
+    void ExtractMembers(const std::vector<int>& positions);
     void SplitToDisks(std::string destDirectory, const std::string& volumeFileName);
     void CopyUncompressed(const std::string& source, const std::string& dest);
 
@@ -118,10 +125,14 @@ private:
     void OpenVolume(std::unique_ptr<TFileStream>& stream, int n, unsigned mode, std::string& path);
 
     // Adding.
+    void RefuseAddingToItself() const;
+    void AppendInPlace(std::int32_t fileId);
+    void WriteAnew(std::int32_t fileId);
+    void AddMembers(std::int32_t fileId);
     void AddMember(TFileHeader& header, int position, std::int32_t fileId);
     void AddStatus(bool final);
     // Extracting.
-    void ExtractMember(const std::string& line);
+    void ExtractMember(int index);
     void WriteMember(const TFileHeaderRecord& header, const std::string& target);
     void InflateMember(const TFileHeaderRecord& header);
     std::string TargetPath() const;

@@ -130,11 +130,38 @@ TEST_F(ArchiveToolTest, SplitsIntoVolumesAndExtractsFromThem) {
     EXPECT_EQ(ReadHostFile(host_ / "from-set" / "text.txt"),
               ReadHostFile(host_ / "src" / "text.txt"));
 
+    // Any volume stands for its set; a set is not split again.
+    const ToolRun named = Run({"archive", "extract", "vols/set.3", "-C", "from-third"});
+    ASSERT_EQ(named.status, 0) << named.err;
+    EXPECT_EQ(ReadHostFile(host_ / "from-third" / "random.bin"),
+              ReadHostFile(host_ / "src" / "random.bin"));
+    const ToolRun again = Run({"archive", "split", "vols/set.2", "vols2", "--volume-size", "40K"});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_NE(again.err.find("set.1 is the first volume of a volume set"), std::string::npos)
+        << again.err;
+    EXPECT_FALSE(fs::exists(host_ / "vols2" / "set.1"));
+
     fs::remove(host_ / "vols" / "set.3");
     const ToolRun missing = Run({"archive", "extract", "vols/set.1", "-C", "again"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.out.find("Insert disk 3 (set.3)"), std::string::npos) << missing.out;
     EXPECT_EQ(missing.err, "tarnwell: aborted\n");
+}
+
+TEST_F(ArchiveToolTest, AFileAddedAgainComesOutInItsNewestCopy) {
+    ASSERT_EQ(AddAll().status, 0);
+    WriteHostFile(host_ / "src" / "text.txt", "second edition");
+    ASSERT_EQ(Run({"archive", "add", "set.arc", "src/text.txt", "--append"}).status, 0);
+    for (const std::string rule : {"always", "never"}) {
+        const std::string out = "out-" + rule;
+        const ToolRun all = Run({"archive", "extract", "set.arc", "-C", out, "--overwrite", rule});
+        ASSERT_EQ(all.status, 0) << all.err;
+        EXPECT_NE(all.out.find("Extracted 3 of 3 members"), std::string::npos) << all.out;
+        EXPECT_EQ(ReadHostFile(host_ / out / "text.txt"), "second edition") << rule;
+    }
+    const ToolRun named = Run({"archive", "extract", "set.arc", "text.txt", "-C", "named"});
+    ASSERT_EQ(named.status, 0) << named.err;
+    EXPECT_EQ(ReadHostFile(host_ / "named" / "text.txt"), "second edition");
 }
 
 TEST_F(ArchiveToolTest, CopiesUnderARule) {

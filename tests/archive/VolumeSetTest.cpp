@@ -217,5 +217,17 @@ TEST_F(VolumeSetTest, NothingIsAppendedToAVolumeSet) {
               "volume set");
 }
 
+TEST_F(VolumeSetTest, NorIsAVolumeSetSplitAgain) {
+    Split();
+    const std::string volume = Get(Volume('A', 1));
+    auto again = std::make_unique<TTarnCompress>(nullptr);
+    again->SetCompressedFile(Volume('A', 1));
+    EXPECT_EQ(MessageOf<ETarnCompress>([&] { again->SplitToDisks("C:\\FLOPPY\\D", "files.1"); }),
+              "C:\\FLOPPY\\A\\files.1 is the first volume of a volume set: only a single-file "
+              "archive can be split");
+    EXPECT_FALSE(Exists("C:\\FLOPPY\\D\\files.1"));
+    EXPECT_EQ(Get(Volume('A', 1)), volume);
+}
+
 } // namespace
 } // namespace tarn::test
