@@ -56,9 +56,18 @@ struct ArchiveOptions {
 // A Windows path as given ("C:\x", "\x"), or a host path as the machine sees it.
 std::string MachinePath(Context& context, const std::string& path) {
     if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':')
-        return path;
-    if (!path.empty() && path[0] == '\\') return path;
+        return context.ArgumentText(path);
+    if (!path.empty() && path[0] == '\\') return context.ArgumentText(path);
     return context.Open().GetPathMapper().FromHost(std::filesystem::absolute(path));
+}
+
+// The machine path of a file or folder the command writes: the one place of the host's drive
+// the machine may change for it.
+std::string OutputPath(Context& context, const std::string& path) {
+    const std::string machinePath = MachinePath(context, path);
+    platform::portable::Machine& machine = context.Open();
+    if (auto host = machine.GetPathMapper().ToHost(machinePath)) machine.AllowHostOutput(*host);
+    return machinePath;
 }
 
 TCompressionLevel ParseLevel(const std::string& text) {
@@ -279,7 +288,7 @@ int RunList(Context& context, const ArchiveOptions& options) {
 int RunAdd(Context& context, const ArchiveOptions& options) {
     const TCompressionLevel level = ParseLevel(options.level);
     context.Open();
-    Session session(MachinePath(context, options.archive));
+    Session session(OutputPath(context, options.archive));
     TTarnCompress& compress = *session.compress;
     compress.SetCompressionLevel(level);
     for (const std::string& file : options.files)
@@ -355,7 +364,7 @@ int RunExtract(Context& context, const ArchiveOptions& options) {
     compress.SetOffset(options.offset);
     compress.SetOverwrite(rule);
     const std::string folder =
-        MachinePath(context, options.directory.empty() ? "." : options.directory);
+        OutputPath(context, options.directory.empty() ? "." : options.directory);
     compress.SetExtractDirectory(folder);
     if (rule == version::owAsk) AskBeforeReplacing(compress, folder);
     compress.OnNewDisk = [](TTarnCompress& sender, int disk, std::string& path) {
@@ -394,7 +403,7 @@ int RunSplit(Context& context, const ArchiveOptions& options) {
     context.Open();
     std::string archive = MachinePath(context, options.archive);
     if (options.offset == 0) archive = SetOfVolume(archive);
-    const std::string folder = MachinePath(context, options.folder);
+    const std::string folder = OutputPath(context, options.folder);
     if (!ForceDirectories(folder)) throw ToolError("cannot create the folder " + options.folder);
     const std::string volumeName = ChangeFileExt(ExtractFileName(archive), ".1");
 
@@ -427,6 +436,7 @@ int RunCopy(Context& context, const ArchiveOptions& options) {
     std::string dest = MachinePath(context, options.dest);
     if (!FileExists(source)) throw ToolError(Format(SCannotOpenFile, source));
     if (DirectoryExists(dest)) dest = IncludeBackslash(dest) + ExtractFileName(source);
+    if (auto host = context.Open().GetPathMapper().ToHost(dest)) context.Open().AllowHostOutput(*host);
     Session session(source);
     TTarnCompress& compress = *session.compress;
     compress.SetOverwrite(rule);

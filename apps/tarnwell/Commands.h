@@ -1,5 +1,10 @@
 // The subcommands of the tarnwell tool. Each group adds itself to the command line and runs on
 // the machine the --machine option (or the environment) names.
+//
+// Text: the host speaks UTF-8, the machine its ANSI code page. A command opens the machine, then
+// takes its arguments into the code page (ArgumentText); from then on its strings, and the
+// messages of the errors it throws, are machine text, which the tool turns back into UTF-8 where
+// it prints (HostText). Host paths stay host text throughout.
 #pragma once
 
 #include "platform/portable/Machine.h"
@@ -24,6 +29,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// An argument the machine's code page cannot hold, exit status 2. Its message is host text.
+class ArgumentTextError : public UsageError {
+public:
+    using UsageError::UsageError;
+};
+
 struct Context {
     std::string machineFolder; // from --machine; empty for the default
 
@@ -33,6 +44,17 @@ struct Context {
     }
     // Opens the machine and puts it in force for the rest of the command.
     platform::portable::Machine& Open();
+    bool IsOpen() const { return machine_ != nullptr; }
+
+    // A host argument as machine text; opens the machine to know its code page. Throws
+    // ArgumentTextError when the code page cannot hold it: a name is never silently changed.
+    std::string ArgumentText(const std::string& host);
+    // Host text (a host path) to be quoted in a message or question: characters the code page
+    // cannot hold show as "?".
+    std::string ShownHostText(const std::string& host);
+    // Machine text for printing or for a file on the host. Before the machine is open nothing
+    // has been taken into its code page, so text passes unchanged.
+    std::string HostText(const std::string& text) const;
 
 private:
     std::unique_ptr<platform::portable::Machine> machine_;
@@ -46,5 +68,6 @@ void AddVersionCommands(CLI::App& app, Context& context, int& status);
 void AddArchiveCommands(CLI::App& app, Context& context, int& status);
 void AddUninstallCommands(CLI::App& app, Context& context, int& status);
 void AddLangCommands(CLI::App& app, Context& context, int& status);
+void AddListCommands(CLI::App& app, Context& context, int& status);
 
 } // namespace tarn::tool

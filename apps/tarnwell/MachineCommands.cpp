@@ -37,22 +37,38 @@ void AddMachineCommands(CLI::App& app, Context& context, int& status) {
     CLI::App* init = machine->add_subcommand(
         "init", "Create the machine folder (Windows XP, US English) unless it exists");
     static std::string windows;
+    static std::string hostDrive;
     std::string names;
     for (const auto& [name, release] : Releases())
         names += (names.empty() ? "" : ", ") + name;
     init->add_option("--windows", windows, "Windows release the machine reports: " + names);
+    init->add_option("--host-drive", hostDrive,
+                     "Whether programs on the machine may change the host's files through drive "
+                     "Z:: read-only (the default) or writable (as under Wine)")
+        ->check(CLI::IsMember({"read-only", "writable"}));
     init->callback([&context, &status] {
-        bool existed = std::filesystem::exists(context.Folder() / "registry.reg");
-        platform::portable::Machine& m = context.Open();
+        const WindowsRelease* release = nullptr;
         if (!windows.empty()) {
             auto it = Releases().find(windows);
             if (it == Releases().end()) throw UsageError("unknown Windows release: " + windows);
-            m.SetWindowsVersion(it->second.platform, it->second.major, it->second.minor,
-                                it->second.build);
-            m.Flush();
+            release = &it->second;
         }
+        bool existed = std::filesystem::exists(context.Folder() / "registry.reg");
+        platform::portable::Machine& m = context.Open();
+        if (release) {
+            m.SetWindowsVersion(release->platform, release->major, release->minor,
+                                release->build);
+        }
+        if (!hostDrive.empty()) m.SetHostDriveWritable(hostDrive == "writable");
+        m.Flush();
         std::cout << (existed ? "Machine exists: " : "Machine created: ") << m.Folder().string()
                   << '\n';
+        if (m.HostDriveWritable())
+            std::cout << "Drive Z: (the host's root folder) is writable to the machine; "
+                         "--host-drive read-only protects the host's files.\n";
+        else
+            std::cout << "Drive Z: (the host's root folder) is read-only to the machine; "
+                         "--host-drive writable lets its programs change the host's files.\n";
         status = 0;
     });
 

@@ -1,7 +1,11 @@
 // tarnwell reg query|add|delete|export|import: reg.exe's conventions over the machine's registry.
+// Keys, value names and data typed on the command line are taken into the machine's code page;
+// .reg files are regedit's, REGEDIT4 or version 5.00.
 #include "Commands.h"
 
+#include "platform/Console.h"
 #include "platform/Platform.h"
+#include "platform/portable/AtomicFile.h"
 #include "platform/portable/PathMapper.h"
 #include "platform/portable/RegFile.h"
 #include "platform/portable/RegistryPath.h"
@@ -26,23 +30,37 @@ std::string Lower(std::string s) {
     return s;
 }
 
+// Writes machine text to standard output.
+void Print(const std::string& text) {
+    std::cout << ToHostText(text);
+}
+
 // reg.exe's switches: /v NAME, /ve, /va, /t TYPE, /s [SEP], /d DATA, /f, /y; "-" works as "/".
+// Export also takes /unicode (or --unicode): a version 5.00 file instead of REGEDIT4.
 struct RegArgs {
     std::vector<std::string> positional;
     std::optional<std::string> value; // /v NAME, or "" for /ve
     bool allValues = false;           // /va
     bool recursive = false;           // /s (query)
     std::string type = "REG_SZ";
-    std::string separator = std::string(1, '\0');
+    std::optional<std::string> separator; // /s SEP (add); "\0" when not given
     std::optional<std::string> data;
     bool force = false;
+    bool unicode = false; // /unicode (export)
 };
 
-RegArgs ParseRegArgs(const std::vector<std::string>& args, bool separatorTakesValue) {
+enum class Verb { Query, Add, Delete, Export, Import };
+
+RegArgs ParseRegArgs(const std::vector<std::string>& args, Verb verb) {
+    const bool separatorTakesValue = verb == Verb::Add;
     RegArgs r;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         std::string sw = a.size() > 1 && (a[0] == '/' || a[0] == '-') ? Lower(a.substr(1)) : "";
+        if (verb == Verb::Export && (sw == "unicode" || sw == "-unicode")) {
+            r.unicode = true;
+            continue;
+        }
         auto next = [&](const char* what) -> std::string {
             if (i + 1 >= args.size()) throw UsageError(std::string("/") + what + " needs a value");
             return args[++i];
@@ -178,8 +196,8 @@ void PrintValue(HKEY h, const std::string& name) {
     DWORD type = 0;
     std::vector<std::uint8_t> data;
     if (Registry().QueryValue(h, name, type, data) != ERROR_SUCCESS) return;
-    std::cout << "    " << (name.empty() ? "(Default)" : name) << "    " << TypeName(type) << "    "
-              << ShowData(type, data) << '\n';
+    Print("    " + (name.empty() ? std::string("(Default)") : name) + "    " + TypeName(type) +
+          "    " + ShowData(type, data) + "\n");
 }
 
 void QueryKey(HKEY root, const std::string& sub, const std::string& shown, bool recursive) {
@@ -188,7 +206,7 @@ void QueryKey(HKEY root, const std::string& sub, const std::string& shown, bool 
         if (key.Status() == static_cast<LONG>(ERROR_FILE_NOT_FOUND)) NotFound();
         Failed(key.Status());
     }
-    std::cout << '\n' << shown << '\n';
+    Print("\n" + shown + "\n");
     std::string name;
     for (DWORD i = 0; Registry().EnumValue(key.Get(), i, name) == ERROR_SUCCESS; ++i)
         PrintValue(key.Get(), name);
@@ -200,9 +218,26 @@ void QueryKey(HKEY root, const std::string& sub, const std::string& shown, bool 
         if (recursive)
             QueryKey(root, childSub, shown + "\\" + s, true);
         else if (&s == &subkeys.front())
-            std::cout << '\n' << shown << "\\" << s << '\n';
+            Print("\n" + shown + "\\" + s + "\n");
         else
-            std::cout << shown << "\\" << s << '\n';
+            Print(shown + "\\" + s + "\n");
+    }
+}
+
+// The strings of REG_MULTI_SZ data as reg.exe splits /d: at every separator, one separator at the
+// end ignored. An empty string inside the list would end it for every reader, and so is refused.
+std::vector<std::string> SplitMultiString(const std::string& data, const std::string& separator) {
+    std::string body = data;
+    if (body.ends_with(separator)) body.resize(body.size() - separator.size());
+    std::vector<std::string> strings;
+    if (body.empty()) return strings;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = body.find(separator, start);
+        strings.push_back(body.substr(start, end - start));
+        if (strings.back().empty())
+            throw UsageError("REG_MULTI_SZ data with an empty string inside: " + data);
+        if (end == std::string::npos) return strings;
+        start = end + separator.size();
     }
 }
 
@@ -223,10 +258,11 @@ std::vector<std::uint8_t> EncodeData(const RegArgs& r, DWORD& type) {
         out.assign(d.begin(), d.end());
         out.push_back(0);
     } else if (type == REG_MULTI_SZ) {
-        for (char c : d)
-            out.push_back(c == r.separator[0] ? 0 : static_cast<std::uint8_t>(c));
-        if (!d.empty()) out.push_back(0);
-        out.push_back(0);
+        for (const std::string& s : SplitMultiString(d, r.separator.value_or("\\0"))) {
+            out.insert(out.end(), s.begin(), s.end());
+            out.push_back(0);
+        }
+        out.push_back(0); // the empty string that ends the list (alone when there are none)
     } else if (type == REG_DWORD || type == REG_QWORD) {
         std::size_t used = 0;
         unsigned long long v = 0;
@@ -270,10 +306,17 @@ bool Ask(bool force, const std::string& question) {
     return force || UI().Confirm("Confirm", question);
 }
 
+// Every argument of a verb that takes no host paths, as machine text.
+std::vector<std::string> MachineArgs(Context& context, const std::vector<std::string>& args) {
+    std::vector<std::string> out;
+    for (const std::string& a : args)
+        out.push_back(context.ArgumentText(a));
+    return out;
+}
+
 int RunQuery(Context& context, const std::vector<std::string>& args) {
-    RegArgs r = ParseRegArgs(args, false);
+    RegArgs r = ParseRegArgs(MachineArgs(context, args), Verb::Query);
     portable::KeyPath key = KeyArg(r);
-    context.Open();
     std::string shown = ShownKey(key);
     if (r.value) {
         Key k(key.root, key.subKey, KEY_READ);
@@ -281,7 +324,7 @@ int RunQuery(Context& context, const std::vector<std::string>& args) {
         DWORD type = 0;
         std::vector<std::uint8_t> data;
         if (Registry().QueryValue(k.Get(), *r.value, type, data) != ERROR_SUCCESS) NotFound();
-        std::cout << '\n' << shown << '\n';
+        Print("\n" + shown + "\n");
         PrintValue(k.Get(), *r.value);
         std::cout << '\n';
         return 0;
@@ -292,9 +335,8 @@ int RunQuery(Context& context, const std::vector<std::string>& args) {
 }
 
 int RunAdd(Context& context, const std::vector<std::string>& args) {
-    RegArgs r = ParseRegArgs(args, true);
+    RegArgs r = ParseRegArgs(MachineArgs(context, args), Verb::Add);
     portable::KeyPath key = KeyArg(r);
-    context.Open();
     DWORD type = REG_SZ;
     std::vector<std::uint8_t> data = EncodeData(r, type);
     HKEY h = 0;
@@ -324,9 +366,8 @@ int RunAdd(Context& context, const std::vector<std::string>& args) {
 }
 
 int RunDelete(Context& context, const std::vector<std::string>& args) {
-    RegArgs r = ParseRegArgs(args, false);
+    RegArgs r = ParseRegArgs(MachineArgs(context, args), Verb::Delete);
     portable::KeyPath key = KeyArg(r);
-    context.Open();
     const std::string shown = ShownKey(key);
     if (r.value || r.allValues) {
         Key k(key.root, key.subKey, KEY_ALL_ACCESS);
@@ -368,49 +409,73 @@ int RunDelete(Context& context, const std::vector<std::string>& args) {
     return 0;
 }
 
-// A file argument: a host path, or a Windows path on the machine.
-std::filesystem::path FileArg(portable::Machine& machine, const std::string& arg) {
+// A file argument: a host path (host text), or a Windows path on the machine.
+std::filesystem::path FileArg(Context& context, const std::string& arg) {
     bool windows = arg.size() >= 2 && arg[1] == ':';
     if (!windows) return std::filesystem::absolute(arg);
-    auto host = machine.GetPathMapper().ToHost(arg);
-    if (!host) throw ToolError("no such drive: " + arg);
+    const std::string path = context.ArgumentText(arg);
+    auto host = context.Open().GetPathMapper().ToHost(path);
+    if (!host) throw ToolError("no such drive: " + path);
     return *host;
 }
 
+// The key argument of export, which also takes a host path.
+portable::KeyPath MachineKeyArg(Context& context, const RegArgs& r, std::size_t positionals) {
+    RegArgs key = r;
+    if (!key.positional.empty()) key.positional[0] = context.ArgumentText(key.positional[0]);
+    return KeyArg(key, positionals);
+}
+
 int RunExport(Context& context, const std::vector<std::string>& args) {
-    RegArgs r = ParseRegArgs(args, false);
-    if (r.positional.size() != 2) throw UsageError("reg export KEY FILE [/y]");
-    portable::KeyPath key = KeyArg(r, 2);
+    RegArgs r = ParseRegArgs(args, Verb::Export);
+    if (r.positional.size() != 2) throw UsageError("reg export KEY FILE [/y] [/unicode]");
+    portable::KeyPath key = MachineKeyArg(context, r, 2);
     portable::Machine& machine = context.Open();
-    std::optional<std::string> text = machine.GetRegistryStore().Export(ShownKey(key));
-    if (!text) NotFound();
-    std::filesystem::path file = FileArg(machine, r.positional[1]);
+    auto place = portable::ToStoredPath(ShownKey(key));
+    std::shared_ptr<portable::RegKey> found;
+    if (place) found = machine.GetRegistryStore().Find(*place);
+    if (!found) NotFound();
+    const std::string text =
+        portable::WriteUserRegFile(*found,
+                                   r.unicode ? portable::RegFileFormat::Unicode
+                                             : portable::RegFileFormat::Regedit4,
+                                   System().GetACP());
+    std::filesystem::path file = FileArg(context, r.positional[1]);
     if (std::filesystem::exists(file) &&
-        !Ask(r.force, "File " + r.positional[1] + " already exists. Overwrite(Yes/No)?")) {
+        !Ask(r.force, "File " + context.ShownHostText(r.positional[1]) +
+                          " already exists. Overwrite(Yes/No)?")) {
         std::cout << "The operation was cancelled.\n";
         return 1;
     }
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << *text;
-    if (!out.flush()) throw ToolError("ERROR: cannot write " + file.string());
+    try {
+        portable::WriteFileAtomically(file, text); // an overwritten export is whole or untouched
+    } catch (const portable::MachineError& e) {
+        throw ToolError("ERROR: " + context.ShownHostText(e.what()));
+    }
     std::cout << "The operation completed successfully.\n";
     return 0;
 }
 
 int RunImport(Context& context, const std::vector<std::string>& args) {
-    RegArgs r = ParseRegArgs(args, false);
+    RegArgs r = ParseRegArgs(args, Verb::Import);
     if (r.positional.size() != 1) throw UsageError("reg import FILE");
     portable::Machine& machine = context.Open();
-    std::filesystem::path file = FileArg(machine, r.positional[0]);
+    std::filesystem::path file = FileArg(context, r.positional[0]);
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw ToolError("ERROR: cannot read " + file.string());
-    std::ostringstream text;
-    text << in.rdbuf();
+    if (!in) throw ToolError("ERROR: cannot read " + context.ShownHostText(file.string()));
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    portable::RegistryStore& store = machine.GetRegistryStore();
     try {
-        machine.GetRegistryStore().Import(text.str(), file.filename().string());
+        // The whole file is checked before anything is applied: all of it or nothing.
+        portable::ApplyRegFile(
+            store.Tree(), portable::ParseUserRegFile(bytes.str(),
+                                                     context.ShownHostText(file.filename()),
+                                                     System().GetACP()));
     } catch (const portable::RegFileError& e) {
         throw ToolError(std::string("ERROR: ") + e.what());
     }
+    store.MarkDirty();
     machine.Flush();
     std::cout << "The operation completed successfully.\n";
     return 0;
@@ -422,21 +487,25 @@ void AddRegCommands(CLI::App& app, Context& context, int& status) {
     CLI::App* reg =
         app.add_subcommand("reg", "Query and change the machine's registry, as reg.exe");
     reg->require_subcommand(1);
-    struct Verb {
+    struct VerbCommand {
         const char* name;
         const char* help;
         int (*run)(Context&, const std::vector<std::string>&);
     };
-    static const Verb verbs[] = {
+    static const VerbCommand verbs[] = {
         {"query", "KEY [/v NAME | /ve] [/s]: list a key's values and subkeys", RunQuery},
         {"add", "KEY [/v NAME | /ve] [/t TYPE] [/s SEP] [/d DATA] [/f]: add a key or value",
          RunAdd},
         {"delete", "KEY [/v NAME | /ve | /va] [/f]: delete a key with its subtree, or values",
          RunDelete},
-        {"export", "KEY FILE [/y]: write the key and its subtree as REGEDIT4 text", RunExport},
-        {"import", "FILE: merge REGEDIT4 text into the registry", RunImport},
+        {"export",
+         "KEY FILE [/y] [/unicode]: write the key and its subtree as REGEDIT4 text, or as a "
+         "version 5.00 (UTF-16) file",
+         RunExport},
+        {"import", "FILE: merge a .reg file (REGEDIT4 or version 5.00) into the registry",
+         RunImport},
     };
-    for (const Verb& verb : verbs) {
+    for (const VerbCommand& verb : verbs) {
         CLI::App* sub = reg->add_subcommand(verb.name, verb.help);
         sub->prefix_command(); // reg.exe's /switches are not CLI options
         sub->callback(

@@ -1,8 +1,10 @@
 // tarnwell uninstall: the uninstaller's run for scripts. Every phase runs and the record goes,
 // but the tool's own program file stays. --dry-run reports what the run would do and changes
-// nothing.
+// nothing. A product without an install record is its own answer (status 3): a script learns
+// that nothing was there to remove, where the product's uninstaller just finishes as usual.
 #include "Commands.h"
 
+#include "platform/Console.h"
 #include "platform/TerminalUserInterface.h"
 #include "uninstall/TerminalUninstallView.h"
 #include "uninstall/UninstallForm.h"
@@ -23,8 +25,23 @@ struct UninstallOptions {
     std::vector<std::string> product;
 };
 
+constexpr int kNotInstalled = 3;
+
+bool RecordExists(const std::string& key) {
+    platform::HKEY h = 0;
+    const std::string sub = key.substr(1); // record keys are absolute
+    if (platform::Registry().OpenKey(platform::HKEY_LOCAL_MACHINE, sub, platform::KEY_READ, h) !=
+        platform::ERROR_SUCCESS)
+        return false;
+    platform::Registry().CloseKey(h);
+    return true;
+}
+
 int RunUninstall(Context& context, const UninstallOptions& options) {
     platform::portable::Machine& machine = context.Open();
+    std::vector<std::string> product;
+    for (const std::string& word : options.product)
+        product.push_back(context.ArgumentText(word));
     platform::TerminalUserInterface ui;
     if (options.yes || options.no) ui.SetFixedAnswer(options.yes);
     platform::Services services = machine.GetServices();
@@ -42,16 +59,24 @@ int RunUninstall(Context& context, const UninstallOptions& options) {
     form.DryRun = options.dryRun;
     form.DryRunAnswer = options.yes;
     form.OnAction = [&](const std::string& line) {
-        if (options.dryRun) std::cout << "would: " << line << '\n';
-        if (log.is_open()) log << line << '\n';
+        if (options.dryRun) std::cout << "would: " << platform::ToHostText(line) << '\n';
+        if (log.is_open()) log << platform::ToHostText(line) << '\n';
     };
-    if (!form.Create(options.product)) return 2;
+    if (!form.Create(product)) return 2;
+    // The phases read the record under the trimmed name, its final deletion takes the name as
+    // given: either key counts.
+    const bool installed = RecordExists(form.RecordKey()) ||
+                           RecordExists(uninstall::kUninstallKey + form.ProductName());
     const bool finished = form.Start();
-    if (options.dryRun)
-        std::cout << "Dry run: nothing was changed.\n";
-    else if (finished)
-        std::cout << "Removed " << form.ProductName() << ".\n";
-    return finished ? 0 : 1;
+    const std::string name = platform::ToHostText(form.ProductName());
+    if (options.dryRun) std::cout << "Dry run: nothing was changed.\n";
+    if (!finished) return 1;
+    if (!installed) {
+        std::cout << "No install record for " << name << " was found; nothing was removed\n";
+        return kNotInstalled;
+    }
+    if (!options.dryRun) std::cout << "Removed " << name << ".\n";
+    return 0;
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 // tarnwell: the command-line tool over the embedded Windows machine and the library.
 #include "Commands.h"
 
+#include "platform/CodePage.h"
+#include "platform/Console.h"
+
 #include <iostream>
 
 namespace tarn::tool {
@@ -15,6 +18,23 @@ platform::portable::Machine& Context::Open() {
         scope_ = std::make_unique<platform::ScopedPlatform>(*machine_);
     }
     return *machine_;
+}
+
+std::string Context::ArgumentText(const std::string& host) {
+    Open();
+    if (auto text = platform::FromHostText(host)) return *text;
+    throw ArgumentTextError("the argument \"" + host +
+                            "\" has characters that the machine's code page " +
+                            std::to_string(platform::System().GetACP()) + " cannot hold");
+}
+
+std::string Context::ShownHostText(const std::string& host) {
+    Open();
+    return platform::Utf8ToAnsiLossy(host, platform::System().GetACP());
+}
+
+std::string Context::HostText(const std::string& text) const {
+    return IsOpen() ? platform::ToHostText(text) : text;
 }
 
 } // namespace tarn::tool
@@ -36,6 +56,7 @@ int main(int argc, char** argv) {
     AddArchiveCommands(app, context, status);
     AddUninstallCommands(app, context, status);
     AddLangCommands(app, context, status);
+    AddListCommands(app, context, status);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -45,14 +66,21 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         app.exit(e);
         return 2;
-    } catch (const UsageError& e) {
+    } catch (const ArgumentTextError& e) {
         std::cerr << "tarnwell: " << e.what() << '\n';
         return 2;
+    } catch (const UsageError& e) {
+        std::cerr << "tarnwell: " << context.HostText(e.what()) << '\n';
+        return 2;
     } catch (const ToolError& e) {
+        std::cerr << "tarnwell: " << context.HostText(e.what()) << '\n';
+        return 1;
+    } catch (const tarn::platform::portable::MachineError& e) {
+        // About the machine's folder and files on the host: host text.
         std::cerr << "tarnwell: " << e.what() << '\n';
         return 1;
     } catch (const std::exception& e) {
-        std::cerr << "tarnwell: " << e.what() << '\n';
+        std::cerr << "tarnwell: " << context.HostText(e.what()) << '\n';
         return 1;
     }
     return status;

@@ -1,7 +1,11 @@
 // uninstall: removes one installed product from this Windows (the embedded machine in the Linux
 // build). Every argument is part of the product name, as in the uninstall command that
 // Add/Remove Programs runs.
-// Exit status: 0 finished, 1 a phase stopped the run, 2 refused for want of arguments.
+// The arguments come in the host's UTF-8 and are taken into the machine's code page, in which
+// the record is written; what the program prints goes back to UTF-8.
+// Exit status: 0 finished, 1 a phase stopped the run, 2 refused for want of arguments or for an
+// argument the machine's code page cannot hold.
+#include "platform/Console.h"
 #include "platform/Platform.h"
 #include "uninstall/TerminalUninstallView.h"
 #include "uninstall/UninstallForm.h"
@@ -21,7 +25,17 @@ int main(int argc, char** argv) {
         return 1;
     }
     platform::ScopedPlatform scope(*machine);
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) {
+        auto text = platform::FromHostText(argv[i]);
+        if (!text) {
+            std::cerr << "uninstall: the argument \"" << argv[i]
+                      << "\" has characters that the machine's code page "
+                      << platform::System().GetACP() << " cannot hold\n";
+            return 2;
+        }
+        arguments.push_back(std::move(*text));
+    }
     uninstall::TerminalUninstallView view;
     uninstall::TForm1 form(view);
     if (!form.Create(arguments)) return 2;

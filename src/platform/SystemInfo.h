@@ -27,6 +27,8 @@ public:
     // GetTempPath: the temporary folder with a trailing backslash.
     virtual DWORD GetTempPath(std::string& path) = 0;
     virtual WORD GetUserDefaultLangID() = 0;
+    // GetACP: the ANSI code page every std::string of the machine is in.
+    virtual unsigned GetACP() = 0;
     // GetModuleFileName(NULL): the Windows path of the running program.
     virtual std::string GetModuleFileName() = 0;
     // CompareString in the user's locale: negative, zero or positive.

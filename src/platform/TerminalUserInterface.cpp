@@ -15,12 +15,12 @@ TerminalUserInterface::TerminalUserInterface(std::istream& in, std::ostream& out
     : in_(in), out_(out), err_(err), interactive_(false) {}
 
 void TerminalUserInterface::Inform(const std::string& caption, const std::string& text) {
-    out_ << caption << ": " << text << std::endl;
+    out_ << ToHostText(caption) << ": " << ToHostText(text) << std::endl;
 }
 
 void TerminalUserInterface::Error(const std::string& caption, const std::string& text) {
     out_.flush();
-    err_ << caption << ": error: " << text << std::endl;
+    err_ << ToHostText(caption) << ": error: " << ToHostText(text) << std::endl;
 }
 
 bool TerminalUserInterface::Confirm(const std::string& caption, const std::string& text) {
@@ -33,7 +33,7 @@ bool TerminalUserInterface::OkCancel(const std::string& caption, const std::stri
 
 bool TerminalUserInterface::Ask(const std::string& caption, const std::string& text,
                                 const char* choices, char yes) {
-    out_ << caption << ": " << text << ' ' << choices << ' ';
+    out_ << ToHostText(caption) << ": " << ToHostText(text) << ' ' << choices << ' ';
     if (fixed_) {
         out_ << (*fixed_ ? "yes (given)" : "no (given)") << std::endl;
         return *fixed_;

@@ -17,7 +17,7 @@ TerminalUninstallView::TerminalUninstallView()
     : TerminalUninstallView(std::cout, platform::IsTerminal(platform::StandardStream::Output)) {}
 
 void TerminalUninstallView::SetCaption(const std::string& caption) {
-    out_ << caption << '\n';
+    out_ << platform::ToHostText(caption) << '\n';
 }
 
 void TerminalUninstallView::ShowCheckBox(TPhaseBox box) {

@@ -86,6 +86,7 @@ struct NoSystem : ISystemInfo {
     DWORD GetSystemDirectory(std::string&) override { return kNo; }
     DWORD GetTempPath(std::string&) override { return kNo; }
     WORD GetUserDefaultLangID() override { return 0x0409; }
+    unsigned GetACP() override { return 1252; }
     std::string GetModuleFileName() override { return {}; }
     int CompareString(const std::string& a, const std::string& b, bool) override {
         return a.compare(b);

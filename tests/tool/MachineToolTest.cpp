@@ -48,6 +48,17 @@ TEST_F(MachineToolTest, RegAddQueryDeleteFollowRegExe) {
     EXPECT_NE(Registry().find("\"Count\"=dword:00000010"), std::string::npos);
     EXPECT_NE(Registry().find("@=\"default text\""), std::string::npos);
     EXPECT_NE(Registry().find("\"List\"=hex(7):61,00,62,00,00"), std::string::npos);
+    // reg.exe's default separator is the two characters \0; a trailing one ends the list.
+    ASSERT_EQ(Run({"reg", "add", "HKLM\\Software\\Tool Test\\Sub", "/v", "Pair", "/t",
+                   "REG_MULTI_SZ", "/d", "a,b\\0c\\0"})
+                  .status,
+              0);
+    EXPECT_NE(Registry().find("\"Pair\"=hex(7):61,2c,62,00,63,00,00"), std::string::npos);
+    // An empty string inside would end the list early for every reader.
+    EXPECT_EQ(Run({"reg", "add", "HKLM\\Software\\Tool Test\\Sub", "/v", "Gap", "/t",
+                   "REG_MULTI_SZ", "/d", "a\\0\\0b"})
+                  .status,
+              2);
 
     ToolRun query = Run({"reg", "query", "hklm\\software\\tool test"});
     ASSERT_EQ(query.status, 0) << query.err;

@@ -128,6 +128,7 @@ public:
     }
     platform::DWORD GetTempPath(std::string& p) override { return real_.GetTempPath(p); }
     platform::WORD GetUserDefaultLangID() override { return real_.GetUserDefaultLangID(); }
+    unsigned GetACP() override { return real_.GetACP(); }
     std::string GetModuleFileName() override { return module_; }
     int CompareString(const std::string& a, const std::string& b, bool i) override {
         return real_.CompareString(a, b, i);

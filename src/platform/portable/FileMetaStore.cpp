@@ -38,8 +38,8 @@ std::string Prefix(const std::string& folder) {
 
 } // namespace
 
-FileMetaStore::FileMetaStore(const fs::path& machineFolder)
-    : machine_(Normal(machineFolder)), file_(machine_ / "filemeta.txt") {
+FileMetaStore::FileMetaStore(const fs::path& machineFolder, unsigned codePage)
+    : machine_(Normal(machineFolder)), file_(machine_ / "filemeta.txt"), codePage_(codePage) {
     RemoveStaleTemporaries(file_);
     Load();
 }
@@ -80,7 +80,7 @@ std::string FileMetaStore::ShortName(const fs::path& host) {
     std::lock_guard lock(mutex_);
     std::string key = Key(host);
     fs::path normal(key);
-    if (IsValidShortName(normal.filename().string())) return {};
+    if (IsValidShortName(MachineName(normal.filename().string()))) return {};
     auto it = entries_.find(key);
     if (it == entries_.end() || it->second.shortName.empty()) {
         AssignFolder(normal.parent_path());
@@ -96,7 +96,7 @@ std::string FileMetaStore::LongNameFor(const fs::path& folder, const std::string
     std::string prefix = Prefix(Key(folder));
     for (auto it = entries_.lower_bound(prefix);
          it != entries_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
-        if (DirectChild(it->first, prefix) && SameName(it->second.shortName, shortName))
+        if (DirectChild(it->first, prefix) && SameName(it->second.shortName, shortName, codePage_))
             return it->first.substr(prefix.size());
     }
     return {};
@@ -125,22 +125,24 @@ void FileMetaStore::AssignFolder(const fs::path& folder) {
             dirty_ = true;
             continue;
         }
-        if (!it->second.shortName.empty()) taken.insert(UpperName(it->second.shortName));
+        if (!it->second.shortName.empty())
+            taken.insert(UpperName(it->second.shortName, codePage_));
         ++it;
     }
     for (const auto& name : names)
-        if (IsValidShortName(name)) taken.insert(UpperName(name));
+        if (IsValidShortName(MachineName(name))) taken.insert(UpperName(MachineName(name), codePage_));
 
     // Names with the same first alias share the sequence of aliases; each search goes on where
     // the last one of its kind stopped, since the aliases below that are all taken.
     std::map<std::string, unsigned> nextNumber;
     for (const auto& name : names) {
-        if (IsValidShortName(name)) continue;
+        const std::string machineName = MachineName(name);
+        if (IsValidShortName(machineName)) continue;
         Entry& entry = entries_[prefix + name];
         if (!entry.shortName.empty()) continue;
-        unsigned& next = nextNumber.try_emplace(MakeShortName(name, 1), 1).first->second;
+        unsigned& next = nextNumber.try_emplace(MakeShortName(machineName, 1, codePage_), 1).first->second;
         for (unsigned n = next;; ++n) {
-            std::string alias = MakeShortName(name, n);
+            std::string alias = MakeShortName(machineName, n, codePage_);
             if (taken.insert(alias).second) {
                 entry.shortName = alias;
                 next = n + 1;

@@ -5,6 +5,8 @@
 
 #include "platform/WinTypes.h"
 
+#include "platform/CodePage.h"
+
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -16,7 +18,10 @@ class FileMetaStore {
 public:
     // Loads <machineFolder>/filemeta.txt when it exists. Expects the machine folder to be ours
     // alone (its lock held): temporaries a killed writer left are removed.
-    explicit FileMetaStore(const std::filesystem::path& machineFolder);
+    // Short names are made in the machine's code page from the names the host's UTF-8 names
+    // have on the machine.
+    explicit FileMetaStore(const std::filesystem::path& machineFolder,
+                           unsigned codePage = kDefaultAnsiCodePage);
     ~FileMetaStore(); // flushes
     FileMetaStore(const FileMetaStore&) = delete;
     FileMetaStore& operator=(const FileMetaStore&) = delete;
@@ -48,9 +53,14 @@ private:
     std::string Key(const std::filesystem::path& host) const;
     void AssignFolder(const std::filesystem::path& folder);
     void Load();
+    // A host name as the machine sees it.
+    std::string MachineName(const std::string& hostName) const {
+        return Utf8ToAnsiLossy(hostName, codePage_);
+    }
 
     std::filesystem::path machine_;
     std::filesystem::path file_;
+    unsigned codePage_;
     std::map<std::string, Entry> entries_;
     bool dirty_ = false;
     // The mapper of every service reaches the store, not only the file system.

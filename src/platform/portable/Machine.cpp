@@ -44,6 +44,24 @@ void DeleteValue(IRegistry& reg, HKEY root, const std::string& key, const std::s
     reg.CloseKey(h);
 }
 
+// Settings of the embedded machine itself, kept in its registry as Wine keeps its own.
+constexpr const char* kMachineSettingsKey = "Software\\Tarnwell\\Machine";
+
+bool ReadHostDriveWritable(IRegistry& reg) {
+    HKEY h = 0;
+    if (reg.OpenKey(HKEY_LOCAL_MACHINE, kMachineSettingsKey, KEY_QUERY_VALUE, h) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0;
+    std::vector<std::uint8_t> data;
+    const LONG rc = reg.QueryValue(h, "HostDrive", type, data);
+    reg.CloseKey(h);
+    if (rc != ERROR_SUCCESS || type != REG_SZ) return false;
+    std::string text(data.begin(), data.end());
+    while (!text.empty() && text.back() == '\0')
+        text.pop_back();
+    return text == "writable";
+}
+
 std::string StripNtPrefix(std::string path) {
     if (!path.empty() && path[0] == '!') path.erase(0, 1);
     if (path.rfind("\\??\\", 0) == 0) path.erase(0, 4);
@@ -71,10 +89,11 @@ Machine::Machine(const std::filesystem::path& folder) : folder_(std::filesystem:
     lock_ = std::make_unique<MachineLock>(folder_);
     store_ = std::make_unique<RegistryStore>(folder_ / "registry.reg");
     registry_ = std::make_unique<PortableRegistry>(*store_, faults_);
-    meta_ = std::make_unique<FileMetaStore>(folder_);
-    paths_ = std::make_unique<PathMapper>(folder_, *meta_);
+    const unsigned codePage = ReadAnsiCodePage(*registry_);
+    meta_ = std::make_unique<FileMetaStore>(folder_, codePage);
+    paths_ = std::make_unique<PathMapper>(folder_, *meta_, codePage);
     system_ = std::make_unique<PortableSystemInfo>(
-        *registry_, faults_, [this] { return paths_->FromHost(HostExecutable()); });
+        *registry_, faults_, codePage, [this] { return paths_->FromHost(HostExecutable()); });
     files_ = std::make_unique<PortableFileSystem>(*paths_, *meta_, *registry_, faults_);
     profile_ = std::make_unique<PortableProfile>(*files_, [this] {
         std::string windows;
@@ -93,6 +112,21 @@ Machine::Machine(const std::filesystem::path& folder) : folder_(std::filesystem:
     ui_ = std::make_unique<TerminalUserInterface>();
     database_ = std::make_unique<NoDatabaseEngine>();
     if (fresh) CreateFresh();
+    files_->SetHostDriveWritable(ReadHostDriveWritable(*registry_));
+}
+
+void Machine::SetHostDriveWritable(bool writable) {
+    WriteString(*registry_, HKEY_LOCAL_MACHINE, kMachineSettingsKey, "HostDrive",
+                writable ? "writable" : "read-only");
+    files_->SetHostDriveWritable(writable);
+}
+
+bool Machine::HostDriveWritable() const {
+    return files_->HostDriveWritable();
+}
+
+void Machine::AllowHostOutput(const std::filesystem::path& host) {
+    files_->AllowHostOutput(host);
 }
 
 Machine::~Machine() {
@@ -134,6 +168,8 @@ void Machine::CreateFresh() {
     WriteString(reg, HKEY_LOCAL_MACHINE, kNtVersionKey, "CurrentVersion", "5.1");
     WriteString(reg, HKEY_LOCAL_MACHINE, kNtVersionKey, "CurrentBuildNumber", "2600");
     WriteString(reg, HKEY_LOCAL_MACHINE, kNtVersionKey, "SystemRoot", "C:\\WINDOWS");
+    WriteString(reg, HKEY_LOCAL_MACHINE, kCodePageKey, "ACP",
+                std::to_string(paths_->CodePage()));
     WriteString(reg, HKEY_LOCAL_MACHINE, kWindowsVersionKey, "ProgramFilesDir",
                 "C:\\Program Files");
     WriteString(reg, HKEY_LOCAL_MACHINE, kWindowsVersionKey, "CommonFilesDir",

@@ -74,6 +74,14 @@ public:
     // writing the registry values Windows keeps it in. platformId VER_PLATFORM_WIN32_WINDOWS
     // gives a 95-family machine ("VersionNumber"), VER_PLATFORM_WIN32_NT an NT one.
     void SetWindowsVersion(DWORD platformId, DWORD major, DWORD minor, DWORD build = 0);
+
+    // Drive Z: (the host's root folder) is read-only to the machine unless this setting, kept
+    // in the machine's registry, makes it writable as under Wine.
+    void SetHostDriveWritable(bool writable);
+    bool HostDriveWritable() const;
+    // A host file or folder the running host command was given as its output: the machine may
+    // write it even while drive Z: is read-only.
+    void AllowHostOutput(const std::filesystem::path& host);
     void SetUserLanguage(WORD langId);
 
     RegistryStore& GetRegistryStore() { return *store_; }

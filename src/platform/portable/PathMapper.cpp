@@ -49,12 +49,16 @@ std::string OnMachineDrive(const fs::path& host, const fs::path& root) {
 // The name in folder that a component stands for: the same name in another case, or the long
 // name behind an alias. Empty when there is none.
 std::string FindInFolder(const fs::path& folder, const std::string& component,
-                         FileMetaStore& meta) {
+                         FileMetaStore& meta, unsigned codePage) {
     std::error_code ec;
     std::string best;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::string name = it->path().filename().string();
-        if (SameName(name, component) && (best.empty() || name < best)) best = name;
+        // A name the code page cannot hold is reached by its short name only.
+        const auto machineName = Utf8ToAnsi(name, codePage);
+        if (machineName && SameName(*machineName, component, codePage) &&
+            (best.empty() || name < best))
+            best = name;
     }
     if (!best.empty() || ec) return best;
     if (component.find('~') != std::string::npos && IsValidShortName(component))
@@ -64,8 +68,8 @@ std::string FindInFolder(const fs::path& folder, const std::string& component,
 
 } // namespace
 
-PathMapper::PathMapper(fs::path machineFolder, FileMetaStore& meta)
-    : machine_(Normal(machineFolder)), meta_(meta) {
+PathMapper::PathMapper(fs::path machineFolder, FileMetaStore& meta, unsigned codePage)
+    : machine_(Normal(machineFolder)), meta_(meta), codePage_(codePage) {
     std::error_code ec;
     fs::path canonical = fs::weakly_canonical(machine_, ec);
     canonicalMachine_ = ec ? machine_ : Normal(canonical);
@@ -174,39 +178,50 @@ std::optional<fs::path> PathMapper::ToHost(const std::string& windowsPath) const
             }
             resolving = false;
         }
-        current /= component;
+        current /= HostName(component);
     }
     return current;
 }
 
 std::string PathMapper::FindEntry(const fs::path& folder, const std::string& component) const {
     std::error_code ec;
-    if (fs::exists(fs::symlink_status(folder / component, ec))) return component;
-    return FindInFolder(folder, component, meta_);
+    const std::string host = HostName(component);
+    if (fs::exists(fs::symlink_status(folder / host, ec))) return host;
+    return FindInFolder(folder, component, meta_, codePage_);
+}
+
+std::string PathMapper::MachineName(const std::string& hostName) const {
+    return Utf8ToAnsiLossy(hostName, codePage_);
+}
+
+std::string PathMapper::HostName(const std::string& machineName) const {
+    return AnsiToUtf8(machineName, codePage_);
 }
 
 std::string PathMapper::FromHost(const fs::path& hostPath) const {
     fs::path host = Normal(hostPath);
     for (const fs::path* root : {&machine_, &canonicalMachine_})
-        if (auto onDrive = OnMachineDrive(host, *root); !onDrive.empty()) return onDrive;
+        if (auto onDrive = OnMachineDrive(host, *root); !onDrive.empty())
+            return MachineName(onDrive);
     std::error_code ec;
     fs::path canonical = fs::weakly_canonical(host, ec);
     if (!ec) {
         canonical = Normal(canonical);
         for (const fs::path* root : {&machine_, &canonicalMachine_})
-            if (auto onDrive = OnMachineDrive(canonical, *root); !onDrive.empty()) return onDrive;
+            if (auto onDrive = OnMachineDrive(canonical, *root); !onDrive.empty())
+                return MachineName(onDrive);
     }
     std::string out = "Z:" + host.string();
     std::replace(out.begin(), out.end(), '/', '\\');
-    return out;
+    return MachineName(out);
 }
 
-bool SamePath(const std::string& a, const std::string& b) {
+bool SamePath(const std::string& a, const std::string& b, unsigned codePage) {
     auto trim = [](std::string s) {
         if (s.size() > 3 && s.back() == '\\') s.pop_back();
         return s;
     };
-    return SameName(trim(a), trim(b));
+    return SameName(trim(a), trim(b), codePage);
 }
 
 } // namespace tarn::platform::portable

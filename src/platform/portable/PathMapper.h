@@ -1,8 +1,11 @@
 // Maps Windows paths of the embedded machine onto host paths: drive X: is the folder drive_x/ of
 // the machine folder, drive Z: is the host's root folder (as under Wine). Components are matched
 // without regard to case, and 8.3 short names resolve to the long names they stand for.
+// Windows paths are in the machine's ANSI code page, host names in UTF-8: a host name the code
+// page cannot hold shows with "?" in its place, which no valid Windows name can name back.
 #pragma once
 
+#include "platform/CodePage.h"
 #include "platform/WinTypes.h"
 
 #include <filesystem>
@@ -17,7 +20,8 @@ class FileMetaStore;
 class PathMapper {
 public:
     // meta supplies the short names; both must outlive the mapper.
-    PathMapper(std::filesystem::path machineFolder, FileMetaStore& meta);
+    PathMapper(std::filesystem::path machineFolder, FileMetaStore& meta,
+               unsigned codePage = kDefaultAnsiCodePage);
 
     // "C:\Dir\..\X" or "c:/dir/x" → "C:\Dir\X"; relative paths are taken against the current
     // folder. A trailing backslash is kept. Empty when the path is not a drive path.
@@ -42,6 +46,10 @@ public:
 
     const std::filesystem::path& MachineFolder() const { return machine_; }
     FileMetaStore& Meta() const { return meta_; }
+    unsigned CodePage() const { return codePage_; }
+    // A host file name as the machine shows it, and a machine name as the host stores it.
+    std::string MachineName(const std::string& hostName) const;
+    std::string HostName(const std::string& machineName) const;
 
     // The parts of a full path: "C:\A\b" → drive 'C', {"A", "b"}.
     static std::vector<std::string> Components(const std::string& fullPath);
@@ -50,10 +58,11 @@ private:
     std::filesystem::path machine_;
     std::filesystem::path canonicalMachine_;
     FileMetaStore& meta_;
+    unsigned codePage_;
     std::string current_;
 };
 
 // Full Windows paths compared as Windows does: without regard to case or a trailing backslash.
-bool SamePath(const std::string& a, const std::string& b);
+bool SamePath(const std::string& a, const std::string& b, unsigned codePage);
 
 } // namespace tarn::platform::portable

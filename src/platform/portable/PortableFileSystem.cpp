@@ -113,7 +113,7 @@ private:
 // nothing at the end).
 class NameMatcher {
 public:
-    explicit NameMatcher(const std::string& mask) {
+    NameMatcher(const std::string& mask, unsigned codePage) : codePage_(codePage) {
         if (mask == "*" || mask == "*.*") {
             all_ = true;
             return;
@@ -127,13 +127,14 @@ public:
                 c = '<';
             else if (c == '.' && (next == '?' || next == '*' || next == '\0'))
                 c = '"';
-            pattern_ += UpperName(std::string(1, c));
+            pattern_ += c;
         }
+        pattern_ = UpperName(pattern_, codePage_);
     }
 
     bool Matches(const std::string& name) const {
         if (all_) return true;
-        name_ = UpperName(name);
+        name_ = UpperName(name, codePage_);
         lastDot_ = name_.rfind('.');
         memo_.assign((pattern_.size() + 1) * (name_.size() + 1), 0);
         return Match(0, 0);
@@ -175,6 +176,7 @@ private:
         }
     }
 
+    unsigned codePage_;
     bool all_ = false;
     std::string pattern_;
     mutable std::string name_;
@@ -274,7 +276,7 @@ DWORD PortableFileSystem::AttributesOf(const Resolved& target) const {
 bool PortableFileSystem::InFaultList(const Resolved& target,
                                      const std::vector<std::string>& list) const {
     for (const auto& entry : list) {
-        if (SamePath(paths_.FullPath(entry), target.full)) return true;
+        if (SamePath(paths_.FullPath(entry), target.full, paths_.CodePage())) return true;
         auto host = paths_.ToHost(entry);
         if (host && *host == target.host) return true;
     }
@@ -295,6 +297,49 @@ bool PortableFileSystem::IsOwnProgram(const Resolved& target) const {
     if (ownProgram_.empty()) return false;
     std::error_code ec;
     return fs::equivalent(target.host, ownProgram_, ec) && !ec;
+}
+
+void PortableFileSystem::AllowHostOutput(const fs::path& host) {
+    std::lock_guard lock(mutex_);
+    const fs::path normal = fs::absolute(host).lexically_normal();
+    outputs_.push_back(normal);
+    outputFolders_.push_back(normal.parent_path());
+}
+
+namespace {
+
+// Whether path is base or lies below it (both lexically normal).
+bool Within(const fs::path& path, const fs::path& base) {
+    auto p = path.begin();
+    for (auto b = base.begin(); b != base.end(); ++b, ++p) {
+        if (b->empty() && std::next(b) == base.end()) return true; // "dir/"
+        if (p == path.end() || *p != *b) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool PortableFileSystem::IsProtectedHost(const Resolved& target) const {
+    if (hostWritable_ || target.full.empty() || target.full[0] != 'Z') return false;
+    const fs::path host = target.host.lexically_normal();
+    for (const fs::path& output : outputs_)
+        if (Within(host, output)) return false;
+    if (createdHere_.count(host)) return false;
+    if (!target.exists) {
+        // A new file beside an output file may be made (and is then this run's own), and so
+        // may the folders on the way to an output.
+        for (const fs::path& folder : outputFolders_)
+            if (host.parent_path() == folder) return false;
+        for (const fs::path& output : outputs_)
+            if (Within(output, host)) return false;
+    }
+    return true;
+}
+
+void PortableFileSystem::NoteCreated(const Resolved& target) {
+    if (!hostWritable_ && !target.full.empty() && target.full[0] == 'Z')
+        createdHere_.insert(target.host.lexically_normal());
 }
 
 DWORD PortableFileSystem::CheckShare(const Resolved& target, DWORD access, DWORD share) const {
@@ -350,6 +395,7 @@ DWORD PortableFileSystem::SetAttributes(const std::string& path, DWORD attribute
     Resolved target;
     if (DWORD error = Resolve(path, target)) return error;
     if (!target.exists) return MissingError(target);
+    if (IsProtectedHost(target)) return ERROR_ACCESS_DENIED;
     if (target.isDir) {
         meta_.SetAttributes(target.host, attributes & kFolderMetaBits);
         return ERROR_SUCCESS;
@@ -368,7 +414,7 @@ DWORD PortableFileSystem::DeleteFile(const std::string& path) {
     Resolved target;
     if (DWORD error = Resolve(path, target)) return error;
     if (!target.exists) return MissingError(target);
-    if (target.isDir) return ERROR_ACCESS_DENIED;
+    if (target.isDir || IsProtectedHost(target)) return ERROR_ACCESS_DENIED;
     if (IsBusy(target)) return ERROR_SHARING_VIOLATION;
     if (DWORD error = CheckShare(target, DELETE_ACCESS,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
@@ -387,6 +433,7 @@ DWORD PortableFileSystem::CreateDirectory(const std::string& path) {
     if (target.isRoot) return ERROR_ACCESS_DENIED;
     if (target.exists) return ERROR_ALREADY_EXISTS;
     if (MissingError(target) == ERROR_PATH_NOT_FOUND) return ERROR_PATH_NOT_FOUND;
+    if (IsProtectedHost(target)) return ERROR_ACCESS_DENIED;
     if (::mkdir(target.host.c_str(), 0777) != 0) return FromErrno(errno);
     meta_.Forget(target.host);
     return ERROR_SUCCESS;
@@ -398,10 +445,11 @@ DWORD PortableFileSystem::RemoveDirectory(const std::string& path) {
     if (DWORD error = Resolve(path, target)) return error;
     if (!target.exists) return MissingError(target);
     if (!target.isDir) return ERROR_DIRECTORY;
-    if (target.isRoot || (AttributesOf(target) & FILE_ATTRIBUTE_READONLY))
+    if (target.isRoot || IsProtectedHost(target) ||
+        (AttributesOf(target) & FILE_ATTRIBUTE_READONLY))
         return ERROR_ACCESS_DENIED;
     // The process keeps its current folder open.
-    if (SamePath(paths_.CurrentDirectory(), target.full)) return ERROR_SHARING_VIOLATION;
+    if (SamePath(paths_.CurrentDirectory(), target.full, paths_.CodePage())) return ERROR_SHARING_VIOLATION;
     struct stat link {};
     bool isLink = ::lstat(target.host.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
     if (isLink ? ::unlink(target.host.c_str()) != 0 : ::rmdir(target.host.c_str()) != 0)
@@ -460,8 +508,10 @@ DWORD PortableFileSystem::CopyFile(const std::string& from, const std::string& t
     if (DWORD error = Resolve(to, target)) return error;
     if (target.isRoot) return ERROR_ACCESS_DENIED;
     if (!target.exists && MissingError(target) == ERROR_PATH_NOT_FOUND) return ERROR_PATH_NOT_FOUND;
+    if (target.exists && failIfExists) return ERROR_FILE_EXISTS;
+    if (IsProtectedHost(target)) return ERROR_ACCESS_DENIED;
+    if (!target.exists) NoteCreated(target);
     if (target.exists) {
-        if (failIfExists) return ERROR_FILE_EXISTS;
         if (target.isDir) return ERROR_ACCESS_DENIED;
         if (target.st.st_dev == source.st.st_dev && target.st.st_ino == source.st.st_ino)
             return ERROR_SHARING_VIOLATION;
@@ -488,11 +538,12 @@ DWORD PortableFileSystem::MoveFile(const std::string& from, const std::string& t
     if (DWORD error = CheckShare(source, DELETE_ACCESS,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
         return error;
-    if (InFaultList(source, faults_.undeletableFiles)) return ERROR_ACCESS_DENIED;
+    if (InFaultList(source, faults_.undeletableFiles) || IsProtectedHost(source))
+        return ERROR_ACCESS_DENIED;
 
     Resolved target;
     if (DWORD error = Resolve(to, target)) return error;
-    if (target.isRoot) return ERROR_ACCESS_DENIED;
+    if (target.isRoot || IsProtectedHost(target)) return ERROR_ACCESS_DENIED;
     if (!target.exists && MissingError(target) == ERROR_PATH_NOT_FOUND) return ERROR_PATH_NOT_FOUND;
     const bool sameFile = target.exists && target.st.st_dev == source.st.st_dev &&
                           target.st.st_ino == source.st.st_ino;
@@ -507,19 +558,21 @@ DWORD PortableFileSystem::MoveFile(const std::string& from, const std::string& t
     if (source.isDir) {
         std::string inside = source.full + "\\";
         if (target.full.size() > inside.size() &&
-            SameName(target.full.substr(0, inside.size()), inside))
+            SameName(target.full.substr(0, inside.size()), inside, paths_.CodePage()))
             return ERROR_ACCESS_DENIED;
     }
 
     fs::path destination = target.host;
     if (sameFile) {
         // Same file under another spelling: only a change of case of the name is left to do.
-        destination = source.host.parent_path() / PathMapper::Components(target.full).back();
+        destination =
+            source.host.parent_path() / paths_.HostName(PathMapper::Components(target.full).back());
         if (destination == source.host) return ERROR_SUCCESS;
     }
 
     const bool otherDrive =
         UpperName(source.full.substr(0, 1)) != UpperName(target.full.substr(0, 1));
+    if (!target.exists) NoteCreated(target);
     if (!otherDrive && ::rename(source.host.c_str(), destination.c_str()) == 0) {
         meta_.Move(source.host, destination);
         return ERROR_SUCCESS;
@@ -541,6 +594,12 @@ DWORD PortableFileSystem::RecordPendingMove(const std::string& from, const std::
     std::string source = paths_.FullPath(from);
     std::string target = to.empty() ? std::string{} : paths_.FullPath(to);
     if (source.empty() || (!to.empty() && target.empty())) return ERROR_PATH_NOT_FOUND;
+    for (const std::string* path : {&source, &target}) {
+        Resolved resolved;
+        if (!path->empty() && Resolve(*path, resolved) == ERROR_SUCCESS &&
+            IsProtectedHost(resolved))
+            return ERROR_ACCESS_DENIED;
+    }
 
     HKEY key = 0;
     if (LONG error = registry_.CreateKey(HKEY_LOCAL_MACHINE,
@@ -623,7 +682,7 @@ DWORD PortableFileSystem::FindFirst(const std::string& pattern, HANDLE& find, Fi
     if (!folder.exists || !folder.isDir) return ERROR_PATH_NOT_FOUND;
 
     auto state = std::make_unique<FindState>();
-    NameMatcher matcher(mask);
+    NameMatcher matcher(mask, paths_.CodePage());
     if (!folder.isRoot) {
         for (const char* dot : {".", ".."})
             if (matcher.Matches(dot))
@@ -631,19 +690,26 @@ DWORD PortableFileSystem::FindFirst(const std::string& pattern, HANDLE& find, Fi
                     Describe(dot[1] ? folder.host.parent_path() : folder.host, dot));
     }
     std::error_code ec;
-    std::vector<std::string> names;
-    for (fs::directory_iterator it(folder.host, ec), end; !ec && it != end; it.increment(ec))
-        names.push_back(it->path().filename().string());
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return UpperName(a) < UpperName(b);
-    });
+    struct Name {
+        std::string host, machine, upper;
+    };
+    std::vector<Name> names;
+    const unsigned codePage = paths_.CodePage();
+    for (fs::directory_iterator it(folder.host, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string host = it->path().filename().string();
+        std::string machine = paths_.MachineName(host);
+        std::string upper = UpperName(machine, codePage);
+        names.push_back({std::move(host), std::move(machine), std::move(upper)});
+    }
+    std::sort(names.begin(), names.end(),
+              [](const Name& a, const Name& b) { return a.upper < b.upper; });
     for (const auto& name : names) {
-        bool match = matcher.Matches(name);
-        if (!match && !IsValidShortName(name)) {
-            std::string alias = meta_.ShortName(folder.host / name);
+        bool match = matcher.Matches(name.machine);
+        if (!match && !IsValidShortName(name.machine)) {
+            std::string alias = meta_.ShortName(folder.host / name.host);
             match = !alias.empty() && matcher.Matches(alias);
         }
-        if (match) state->results.push_back(Describe(folder.host / name, name));
+        if (match) state->results.push_back(Describe(folder.host / name.host, name.machine));
     }
     if (state->results.empty()) return ERROR_FILE_NOT_FOUND;
     data = state->results[0];
@@ -685,7 +751,7 @@ DWORD PortableFileSystem::GetShortPathName(const std::string& path, std::string&
         current /= name;
         std::string alias = IsValidShortName(parts[i]) ? parts[i] : meta_.ShortName(current);
         if (i) out += '\\';
-        out += alias.empty() ? name : alias;
+        out += alias.empty() ? paths_.MachineName(name) : alias;
     }
     if (!parts.empty() && full.back() == '\\') out += '\\';
     shortPath = out;
@@ -766,6 +832,7 @@ DWORD PortableFileSystem::SetLastWriteTime(const std::string& path, FILETIME tim
     Resolved target;
     if (DWORD error = Resolve(path, target)) return error;
     if (!target.exists) return MissingError(target);
+    if (IsProtectedHost(target)) return ERROR_ACCESS_DENIED;
     if (IsBusy(target)) return ERROR_SHARING_VIOLATION;
     timespec times[2] = {{0, UTIME_OMIT}, {}};
     std::int64_t seconds = 0;
@@ -843,6 +910,10 @@ DWORD PortableFileSystem::CreateFile(const std::string& path, DWORD access, DWOR
         if (DWORD error = CheckShare(target, access, share)) return error;
     }
     if (disposition == TRUNCATE_EXISTING && !Writes(access)) return ERROR_INVALID_PARAMETER;
+    const bool changes = Writes(access) || disposition == CREATE_ALWAYS ||
+                         disposition == TRUNCATE_EXISTING ||
+                         (!target.exists && disposition != OPEN_EXISTING);
+    if (changes && IsProtectedHost(target)) return ERROR_ACCESS_DENIED;
 
     int flags = O_CLOEXEC;
     flags |= Reads(access) && Writes(access) ? O_RDWR : Writes(access) ? O_WRONLY : O_RDONLY;
@@ -852,6 +923,7 @@ DWORD PortableFileSystem::CreateFile(const std::string& path, DWORD access, DWOR
     const bool created = !target.exists;
     UniqueFd fd(::open(target.host.c_str(), flags, 0666));
     if (!fd) return errno == EEXIST ? ERROR_FILE_EXISTS : FromErrno(errno);
+    if (created) NoteCreated(target);
 
     struct stat st {};
     ::fstat(fd.Get(), &st);

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -29,6 +30,14 @@ public:
     ~PortableFileSystem() override;
     // Files of the programs started here count as in use while those programs run.
     void SetRunningPrograms(RunningPrograms* running) { running_ = running; }
+
+    // Drive Z: is the host's root folder. Unless made writable, the machine may read it but not
+    // change it (ERROR_ACCESS_DENIED, as on a read-only share), except the outputs the host
+    // command running the machine was given: a file, or a folder with everything in it. Files
+    // this process creates beside an output file (temporaries) are its own as well.
+    void SetHostDriveWritable(bool writable) { hostWritable_ = writable; }
+    bool HostDriveWritable() const { return hostWritable_; }
+    void AllowHostOutput(const std::filesystem::path& host);
     PortableFileSystem(const PortableFileSystem&) = delete;
     PortableFileSystem& operator=(const PortableFileSystem&) = delete;
 
@@ -85,6 +94,10 @@ private:
     bool InFaultList(const Resolved& target, const std::vector<std::string>& list) const;
     // The running program's own file, or that of a program the machine started and that runs.
     bool IsOwnProgram(const Resolved& target) const;
+    // Whether the machine may not change this path of the host.
+    bool IsProtectedHost(const Resolved& target) const;
+    // Creating target: when it lies beside an output file, it becomes one of this run's own.
+    void NoteCreated(const Resolved& target);
     // ERROR_SHARING_VIOLATION when an open handle of the same file rules out this access.
     DWORD CheckShare(const Resolved& target, DWORD access, DWORD share) const;
     bool HasOpenHandles(const Resolved& target) const;
@@ -100,6 +113,10 @@ private:
     Faults& faults_;
     std::filesystem::path ownProgram_;
     RunningPrograms* running_ = nullptr;
+    bool hostWritable_ = false;
+    std::vector<std::filesystem::path> outputs_;      // files and folders, lexically normal
+    std::vector<std::filesystem::path> outputFolders_; // folders of output files
+    std::set<std::filesystem::path> createdHere_;
     std::map<HANDLE, std::unique_ptr<OpenFile>> files_;
     std::map<HANDLE, std::unique_ptr<FindState>> finds_;
     HANDLE nextHandle_ = 0x100;

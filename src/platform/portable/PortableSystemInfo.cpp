@@ -1,5 +1,7 @@
 #include "platform/portable/PortableSystemInfo.h"
 
+#include "platform/CodePage.h"
+
 #include "platform/portable/WindowsText.h"
 
 #include <cstdlib>
@@ -33,9 +35,28 @@ std::string WithoutTrailingBackslash(std::string s) {
 
 } // namespace
 
-PortableSystemInfo::PortableSystemInfo(IRegistry& registry, Faults& faults,
+PortableSystemInfo::PortableSystemInfo(IRegistry& registry, Faults& faults, unsigned codePage,
                                        std::function<std::string()> moduleFileName)
-    : registry_(registry), faults_(faults), moduleFileName_(std::move(moduleFileName)) {}
+    : registry_(registry), faults_(faults), codePage_(codePage),
+      moduleFileName_(std::move(moduleFileName)) {}
+
+unsigned ReadAnsiCodePage(IRegistry& registry) {
+    HKEY h = 0;
+    if (registry.OpenKey(HKEY_LOCAL_MACHINE, kCodePageKey, KEY_QUERY_VALUE, h) != ERROR_SUCCESS)
+        return kDefaultAnsiCodePage;
+    DWORD type = 0;
+    std::vector<std::uint8_t> data;
+    const LONG rc = registry.QueryValue(h, "ACP", type, data);
+    registry.CloseKey(h);
+    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
+        return kDefaultAnsiCodePage;
+    const std::string text(data.begin(), data.end());
+    char* end = nullptr;
+    const unsigned long page = std::strtoul(text.c_str(), &end, 10);
+    if (end == text.c_str() || page == 0 || page > 65535 || !CodePageSupported(page))
+        return kDefaultAnsiCodePage;
+    return static_cast<unsigned>(page);
+}
 
 bool PortableSystemInfo::ReadString(HKEY root, const std::string& key, const std::string& name,
                                     std::string& out) {

@@ -12,7 +12,9 @@ namespace tarn::platform::portable {
 class PortableSystemInfo : public ISystemInfo {
 public:
     // moduleFileName gives the Windows path of the running program.
-    PortableSystemInfo(IRegistry& registry, Faults& faults,
+    // codePage is the machine's ANSI code page, read when the machine was opened: as on Windows,
+    // a change takes effect at the next start.
+    PortableSystemInfo(IRegistry& registry, Faults& faults, unsigned codePage,
                        std::function<std::string()> moduleFileName);
 
     bool GetVersion(OsVersion& version) override;
@@ -20,6 +22,7 @@ public:
     DWORD GetSystemDirectory(std::string& path) override;
     DWORD GetTempPath(std::string& path) override;
     WORD GetUserDefaultLangID() override;
+    unsigned GetACP() override { return codePage_; }
     std::string GetModuleFileName() override;
     int CompareString(const std::string& a, const std::string& b, bool ignoreCase) override;
     std::string CharToOem(const std::string& text) override;
@@ -34,11 +37,17 @@ private:
 
     IRegistry& registry_;
     Faults& faults_;
+    unsigned codePage_;
     std::function<std::string()> moduleFileName_;
 };
 
 // Registry places the machine's version lives in.
 inline constexpr const char* kNtVersionKey = "Software\\Microsoft\\Windows NT\\CurrentVersion";
 inline constexpr const char* kWindowsVersionKey = "Software\\Microsoft\\Windows\\CurrentVersion";
+inline constexpr const char* kCodePageKey = "SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage";
+
+// The machine's ANSI code page ("ACP" under kCodePageKey); 1252 when it is missing or names a
+// code page this system cannot convert.
+unsigned ReadAnsiCodePage(IRegistry& registry);
 
 } // namespace tarn::platform::portable

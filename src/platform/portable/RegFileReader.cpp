@@ -1,6 +1,10 @@
-// Reading REGEDIT4 text.
+// Reading REGEDIT4 text and regedit's version 5.00 files.
 #include "platform/portable/RegFile.h"
 
+#include "platform/CodePage.h"
+#include "platform/portable/Utf16Text.h"
+
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -8,6 +12,20 @@ namespace tarn::platform::portable {
 namespace {
 
 constexpr std::string_view kHeader = "REGEDIT4";
+constexpr std::string_view kUnicodeHeader = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kUtf16Mark = "\xFF\xFE";
+
+// How the text of a file reaches the machine.
+struct Decoding {
+    bool userFile = false;  // either header is accepted, not only REGEDIT4
+    bool utf8Text = false;  // the file was UTF-16: its names and strings go into the code page
+    bool utf16Data = false; // a 5.00 file: hex(1), hex(2) and hex(7) data are UTF-16LE
+    unsigned codePage = kDefaultAnsiCodePage;
+};
+
+bool IsUtf16StringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -55,13 +73,20 @@ bool ValidName(std::string_view name) {
 
 class Reader {
 public:
-    Reader(std::string_view text, const std::string& source) : text_(text), source_(source) {}
+    Reader(std::string_view text, const std::string& source, Decoding decoding = {})
+        : text_(text), source_(source), decoding_(decoding) {}
 
     std::vector<RegFileSection> Parse() {
         std::string_view line;
-        if (!NextLine(line) || TrimRight(line) != kHeader) {
+        const bool read = NextLine(line);
+        const std::string_view header = read ? TrimRight(line) : std::string_view();
+        if (decoding_.userFile && header == kUnicodeHeader) {
+            decoding_.utf16Data = true;
+        } else if (header != kHeader) {
             lineNo_ = 1;
-            Fail("the first line is not REGEDIT4");
+            Fail(decoding_.userFile ? "the first line is neither REGEDIT4 nor " +
+                                          std::string(kUnicodeHeader)
+                                    : "the first line is not REGEDIT4");
         }
         while (NextLine(line)) {
             std::string_view s = TrimLeft(TrimRight(line));
@@ -91,8 +116,54 @@ private:
         return true;
     }
 
+    // Problems quote the file's text, which for a UTF-16 file is UTF-8 until it is converted.
     [[noreturn]] void Fail(const std::string& problem) const {
-        throw RegFileError(source_, lineNo_, problem);
+        throw RegFileError(source_, lineNo_,
+                           decoding_.utf8Text ? Utf8ToAnsiLossy(problem, decoding_.codePage)
+                                              : problem);
+    }
+
+    std::string CannotHold(const std::string& what) const {
+        return what + " cannot be held in the machine's code page " +
+               std::to_string(decoding_.codePage);
+    }
+
+    std::string ValueShown(const std::string& name) const {
+        return (name.empty() ? std::string("the default value") : "value \"" + name + "\"") +
+               " of [" + keyText_ + "]";
+    }
+
+    // UTF-8 text of a UTF-16 file in the code page, NULs kept; nothing when it cannot be held.
+    std::optional<std::string> ToCodePage(std::string_view text) const {
+        std::string out;
+        for (std::size_t start = 0;;) {
+            const std::size_t nul = std::min(text.find('\0', start), text.size());
+            auto piece = Utf8ToAnsi(text.substr(start, nul - start), decoding_.codePage);
+            if (!piece) return std::nullopt;
+            out += *piece;
+            if (nul == text.size()) return out;
+            out += '\0';
+            start = nul + 1;
+        }
+    }
+
+    // A name or "..." string as the machine keeps it.
+    std::string MachineText(std::string text, const std::string& what) const {
+        if (!decoding_.utf8Text) return text;
+        auto ansi = ToCodePage(text);
+        if (!ansi) Fail(CannotHold(what));
+        return std::move(*ansi);
+    }
+
+    // The UTF-16LE data of a string type in a 5.00 file as the code page's bytes.
+    std::vector<std::uint8_t> MachineData(const std::vector<std::uint8_t>& data,
+                                          const std::string& name) const {
+        auto utf8 =
+            Utf16leToUtf8(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+        if (!utf8) Fail("the data of " + ValueShown(name) + " is not UTF-16 text");
+        auto ansi = ToCodePage(*utf8);
+        if (!ansi) Fail(CannotHold("the data of " + ValueShown(name)));
+        return {ansi->begin(), ansi->end()};
     }
 
     void ParseSection(std::string_view s) {
@@ -121,6 +192,9 @@ private:
             }
         }
         if (section.key.names.size() > kMaxKeyDepth) Fail("the key path is too deep");
+        keyText_ = std::string(path);
+        for (std::string& name : section.key.names)
+            name = MachineText(std::move(name), "the key [" + keyText_ + "]");
         if (section.remove && section.key.names.empty()) Fail("a root key cannot be deleted");
         sections_.push_back(std::move(section));
     }
@@ -150,6 +224,8 @@ private:
         } else {
             value.name = ParseQuoted(s);
             if (!ValidName(value.name)) Fail("control character in a value name");
+            value.name = MachineText(std::move(value.name),
+                                     "the name of " + ValueShown(value.name));
         }
         s = TrimLeft(s);
         if (s.empty() || s.front() != '=') Fail("'=' expected after the value name");
@@ -159,6 +235,7 @@ private:
         } else if (!s.empty() && s.front() == '"') {
             std::string text = ParseQuoted(s);
             if (!s.empty()) Fail("unexpected text after the string");
+            text = MachineText(std::move(text), "the data of " + ValueShown(value.name));
             value.type = REG_SZ;
             value.data.assign(text.begin(), text.end());
             value.data.push_back(0);
@@ -178,6 +255,8 @@ private:
             if (!type || close + 1 >= s.size() || s[close + 1] != ':') Fail("bad hex(type)");
             value.type = *type;
             value.data = ParseHexBytes(s.substr(close + 2));
+            if (decoding_.utf16Data && IsUtf16StringType(value.type))
+                value.data = MachineData(value.data, value.name);
         } else {
             Fail("bad value data");
         }
@@ -213,6 +292,8 @@ private:
 
     std::string_view text_;
     const std::string& source_;
+    Decoding decoding_;
+    std::string keyText_; // the current key as the file writes it, for messages
     std::size_t pos_ = 0;
     std::size_t lineNo_ = 0;
     std::vector<RegFileSection> sections_;
@@ -246,6 +327,25 @@ void ApplyRegFile(RegistryTree& tree, std::vector<RegFileSection> sections) {
                 key->SetValue(v.name, v.type, std::move(v.data));
         }
     }
+}
+
+std::vector<RegFileSection> ParseUserRegFile(std::string_view bytes, const std::string& source,
+                                             unsigned codePage) {
+    Decoding decoding;
+    decoding.userFile = true;
+    decoding.codePage = codePage;
+    if (!bytes.starts_with(kUtf16Mark)) return Reader(bytes, source, decoding).Parse();
+    bytes.remove_prefix(kUtf16Mark.size());
+    std::size_t bad = 0;
+    auto text = Utf16leToUtf8(bytes, &bad);
+    if (!text) {
+        std::size_t line = 1;
+        for (std::size_t i = 0; i + 1 < bad; i += 2)
+            line += bytes[i] == '\n' && bytes[i + 1] == '\0';
+        throw RegFileError(source, line, "not UTF-16 text");
+    }
+    decoding.utf8Text = true;
+    return Reader(*text, source, decoding).Parse();
 }
 
 RegistryTree LoadRegFile(std::string_view text, const std::string& source) {

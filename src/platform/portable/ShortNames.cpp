@@ -1,5 +1,7 @@
 #include "platform/portable/ShortNames.h"
 
+#include "platform/CodePage.h"
+
 #include <algorithm>
 #include <cctype>
 #include <string_view>
@@ -17,12 +19,8 @@ bool IsShortChar(unsigned char c) {
            kShortSpecials.find(static_cast<char>(c)) != std::string_view::npos;
 }
 
-char Upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // The characters of part that survive in a short name, upper-cased.
-std::string CleanPart(std::string_view part) {
+std::string CleanPart(std::string_view part, unsigned codePage) {
     std::string out;
     for (char c : part) {
         auto u = static_cast<unsigned char>(c);
@@ -30,10 +28,10 @@ std::string CleanPart(std::string_view part) {
         if (kReplaced.find(c) != std::string_view::npos) {
             out += '_';
         } else if (IsShortChar(u)) {
-            out += Upper(c);
+            out += c;
         }
     }
-    return out;
+    return UpperAnsi(out, codePage);
 }
 
 } // namespace
@@ -53,12 +51,12 @@ bool IsValidShortName(const std::string& name) {
     return legal(base) && legal(ext);
 }
 
-std::string MakeShortName(const std::string& longName, unsigned n) {
+std::string MakeShortName(const std::string& longName, unsigned n, unsigned codePage) {
     auto dot = longName.rfind('.');
-    std::string base = CleanPart(std::string_view(longName).substr(0, dot));
+    std::string base = CleanPart(std::string_view(longName).substr(0, dot), codePage);
     std::string ext = dot == std::string::npos
                           ? std::string{}
-                          : CleanPart(std::string_view(longName).substr(dot + 1));
+                          : CleanPart(std::string_view(longName).substr(dot + 1), codePage);
     if (base.empty()) {
         // ".profile" and the like: the extension is all there is.
         base = ext;
@@ -72,15 +70,12 @@ std::string MakeShortName(const std::string& longName, unsigned n) {
     return alias;
 }
 
-std::string UpperName(const std::string& name) {
-    std::string out = name;
-    std::transform(out.begin(), out.end(), out.begin(), Upper);
-    return out;
+std::string UpperName(const std::string& name, unsigned codePage) {
+    return UpperAnsi(name, codePage);
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return Upper(x) == Upper(y); });
+bool SameName(const std::string& a, const std::string& b, unsigned codePage) {
+    return UpperAnsi(a, codePage) == UpperAnsi(b, codePage);
 }
 
 } // namespace tarn::platform::portable

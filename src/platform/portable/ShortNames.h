@@ -2,6 +2,8 @@
 // candidate alias of a long name looks like. Folder-wide uniqueness is kept by FileMetaStore.
 #pragma once
 
+#include "platform/CodePage.h"
+
 #include <string>
 
 namespace tarn::platform::portable {
@@ -11,12 +13,14 @@ namespace tarn::platform::portable {
 bool IsValidShortName(const std::string& name);
 
 // The alias "BASE~n.EXT" for a long name: spaces, extra dots and illegal characters removed,
-// upper case, the base cut so that base and "~n" fit in 8 characters, the last extension cut to
-// 3. n starts at 1.
-std::string MakeShortName(const std::string& longName, unsigned n);
+// upper case in the code page, the base cut so that base and "~n" fit in 8 characters, the last
+// extension cut to 3. n starts at 1.
+std::string MakeShortName(const std::string& longName, unsigned n,
+                          unsigned codePage = kDefaultAnsiCodePage);
 
-// ASCII upper case of an ANSI string, as Windows file names compare.
-std::string UpperName(const std::string& name);
-bool SameName(const std::string& a, const std::string& b);
+// Upper case of an ANSI name in the machine's code page, as Windows file names compare.
+std::string UpperName(const std::string& name, unsigned codePage = kDefaultAnsiCodePage);
+bool SameName(const std::string& a, const std::string& b,
+              unsigned codePage = kDefaultAnsiCodePage);
 
 } // namespace tarn::platform::portable

@@ -46,6 +46,10 @@ DWORD Win32SystemInfo::GetTempPath(std::string& path) {
     }));
 }
 
+unsigned Win32SystemInfo::GetACP() {
+    return ::GetACP();
+}
+
 WORD Win32SystemInfo::GetUserDefaultLangID() {
     return ::GetUserDefaultLangID();
 }

@@ -12,6 +12,7 @@ public:
     DWORD GetSystemDirectory(std::string& path) override;
     DWORD GetTempPath(std::string& path) override;
     WORD GetUserDefaultLangID() override;
+    unsigned GetACP() override;
     std::string GetModuleFileName() override;
     int CompareString(const std::string& a, const std::string& b, bool ignoreCase) override;
     std::string CharToOem(const std::string& text) override;

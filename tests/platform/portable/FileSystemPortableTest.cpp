@@ -57,8 +57,51 @@ TEST_F(PortableFiles, DriveZIsTheHostRoot) {
 
     ASSERT_EQ(Files().CopyFile(windows, "C:\\Scratch\\copy.txt", true), ERROR_SUCCESS);
     EXPECT_EQ(ReadHostFile(machine_.Host("C:\\Scratch\\copy.txt")), "from the host");
+    machine_->SetHostDriveWritable(true);
     ASSERT_EQ(Create(windows + ".new", "to the host"), ERROR_SUCCESS);
     EXPECT_EQ(ReadHostFile(outside.Path() / "Host File.txt.new"), "to the host");
+}
+
+TEST_F(PortableFiles, TheHostDriveIsReadOnlyButForTheCommandsOutputs) {
+    TempFolder outside;
+    WriteHostFile(outside.Path() / "notes" / "notes.txt", "mine");
+    const auto& paths = machine_->GetPathMapper();
+    const std::string notes = paths.FromHost(outside.Path() / "notes" / "notes.txt");
+    const std::string folder = paths.FromHost(outside.Path() / "notes");
+    ASSERT_EQ(Create("C:\\Scratch\\new.txt", "x"), ERROR_SUCCESS);
+    HANDLE h = INVALID_HANDLE_VALUE;
+
+    EXPECT_FALSE(machine_->HostDriveWritable()) << "a new machine protects the host";
+    EXPECT_EQ(Files().DeleteFile(notes), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Open(notes, GENERIC_WRITE, 0, h), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Create(folder + "\\other.txt", "x"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Files().CopyFile("C:\\Scratch\\new.txt", notes, false), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Files().MoveFile(notes, "C:\\Scratch\\moved.txt", 0), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Files().MoveFile(notes, "", MOVEFILE_DELAY_UNTIL_REBOOT), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Files().SetAttributes(notes, FILE_ATTRIBUTE_READONLY), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Files().CreateDirectory(folder + "\\sub"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Files().RemoveDirectory(folder), ERROR_ACCESS_DENIED);
+    ASSERT_EQ(Open(notes, GENERIC_READ, FILE_SHARE_READ, h), ERROR_SUCCESS) << "reading is fine";
+    Files().CloseFile(h);
+    EXPECT_EQ(ReadHostFile(outside.Path() / "notes" / "notes.txt"), "mine");
+    EXPECT_FALSE(fs::exists(outside.Path() / "notes" / "other.txt"));
+
+    // The command's output, the folders on its way and temporaries beside it may be written.
+    machine_->AllowHostOutput(outside.Path() / "out" / "result.arc");
+    const std::string result = paths.FromHost(outside.Path() / "out" / "result.arc");
+    ASSERT_EQ(Files().CreateDirectory(paths.FromHost(outside.Path() / "out")), ERROR_SUCCESS);
+    std::string temporary;
+    ASSERT_EQ(Files().GetTempFileName(paths.FromHost(outside.Path() / "out"), "arc", 0, temporary),
+              ERROR_SUCCESS);
+    ASSERT_EQ(Files().MoveFile(temporary, result, MOVEFILE_REPLACE_EXISTING), ERROR_SUCCESS);
+    EXPECT_TRUE(fs::exists(outside.Path() / "out" / "result.arc"));
+    EXPECT_EQ(Files().DeleteFile(notes), ERROR_ACCESS_DENIED) << "only the outputs";
+
+    // The machine setting lasts; writable is Wine's behaviour.
+    machine_->SetHostDriveWritable(true);
+    machine_.Reopen();
+    EXPECT_TRUE(machine_->HostDriveWritable());
+    EXPECT_EQ(Files().DeleteFile(notes), ERROR_SUCCESS);
 }
 
 TEST_F(PortableFiles, RelativePathsUseTheCurrentFolder) {
