@@ -3,6 +3,7 @@
 #include "framework/FileStream.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -141,7 +142,9 @@ private:
         case TTokenKind::Float: {
             char* end = nullptr;
             const double v = std::strtod(token.text.c_str(), &end);
-            if (end != token.text.c_str() + token.text.size()) lexer_.Expected("Number", token);
+            // Beyond a double's range: it could not be written back as a number.
+            if (end != token.text.c_str() + token.text.size() || !std::isfinite(v))
+                lexer_.Expected("Number", token);
             return TValue::Float(v);
         }
         case TTokenKind::String:

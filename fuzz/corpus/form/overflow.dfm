@@ -1,0 +1,5 @@
+object F: TFuzzForm
+  object A: TFuzzItem
+    Ratio = 1e400
+  end
+end

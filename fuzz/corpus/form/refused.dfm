@@ -1,0 +1,5 @@
+object Form1: TFuzzForm
+  object A: TFuzzItem
+    Colour = 3
+  end
+end
