@@ -436,7 +436,8 @@ int RunCopy(Context& context, const ArchiveOptions& options) {
     std::string dest = MachinePath(context, options.dest);
     if (!FileExists(source)) throw ToolError(Format(SCannotOpenFile, source));
     if (DirectoryExists(dest)) dest = IncludeBackslash(dest) + ExtractFileName(source);
-    if (auto host = context.Open().GetPathMapper().ToHost(dest)) context.Open().AllowHostOutput(*host);
+    if (auto host = context.Open().GetPathMapper().ToHost(dest))
+        context.Open().AllowHostOutput(*host);
     Session session(source);
     TTarnCompress& compress = *session.compress;
     compress.SetOverwrite(rule);

@@ -65,6 +65,16 @@ void TForm1::DeleteRecordedFile(const std::string& path) {
     if (TrimBlanks(path).empty()) return;
     if (DryRun) {
         if (!FileExists(path)) return Report("skipped " + path + ", because it does not exist");
+        // A file the system will not let us change (read-only, or on a read-only drive) would
+        // be kept, and its folder with it.
+        platform::HANDLE probe = platform::INVALID_HANDLE_VALUE;
+        const platform::DWORD error = platform::Files().CreateFile(
+            path, platform::GENERIC_WRITE,
+            platform::FILE_SHARE_READ | platform::FILE_SHARE_WRITE | platform::FILE_SHARE_DELETE,
+            platform::OPEN_EXISTING, platform::FILE_ATTRIBUTE_NORMAL, probe);
+        if (error == platform::ERROR_SUCCESS) platform::Files().CloseFile(probe);
+        if (error == platform::ERROR_ACCESS_DENIED)
+            return Report("keep " + path + ", because it may not be deleted");
         NoteFolder(path);
         return DeleteOwnedFile(path);
     }

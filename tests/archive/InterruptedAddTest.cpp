@@ -113,7 +113,8 @@ protected:
         EXPECT_NE(all.out.find("Extracted 3 of 3 members"), std::string::npos) << all.out;
         EXPECT_EQ(ReadHostFile(fs::path(out) / "late.txt"), ReadHostFile(host_ / "late.txt"))
             << moment;
-        EXPECT_EQ(ReadHostFile(fs::path(out) / "text.txt"), ReadHostFile(host_ / "old" / "text.txt"))
+        EXPECT_EQ(ReadHostFile(fs::path(out) / "text.txt"),
+                  ReadHostFile(host_ / "old" / "text.txt"))
             << moment;
         WriteHostFile(Arc(), old_);
     }

@@ -124,8 +124,9 @@ TEST_F(HostTextTest, RegFilesOfBothFormatsRoundTripThroughTheCodePage) {
     ASSERT_TRUE(unicode.starts_with("\xFF\xFE"));
     auto text = Utf16leToUtf8(std::string_view(unicode).substr(2));
     ASSERT_TRUE(text);
-    EXPECT_TRUE(text->starts_with("Windows Registry Editor Version 5.00\r\n\r\n"
-                                  "[HKEY_CURRENT_USER\\Software\\Größe]\r\n\"Name\"=\"Müller\"\r\n"))
+    EXPECT_TRUE(
+        text->starts_with("Windows Registry Editor Version 5.00\r\n\r\n"
+                          "[HKEY_CURRENT_USER\\Software\\Größe]\r\n\"Name\"=\"Müller\"\r\n"))
         << *text;
     EXPECT_NE(text->find("\"Liste\"=hex(7):e4,00,00,00,f6,00,00,00,00,00\r\n"), npos) << *text;
 }
@@ -178,6 +179,47 @@ TEST_F(HostTextTest, ListShowsTheUninstallListPlainAndAsJson) {
             EXPECT_EQ(p["DisplayVersion"], "2.1");
         }
     }
+}
+
+// Host names are UTF-8, machine names ANSI: an archive member added from the host carries the
+// code page's bytes, lists as UTF-8 and extracts under its host name again; the machine finds a
+// host file by any case and by its short name, and a name the code page cannot hold shows with
+// "?", through which nothing can be reached.
+TEST_F(HostTextTest, HostNamesCrossIntoTheCodePageAndBack) {
+    WriteHostFile(File("Übersicht.txt"), "overview");
+    WriteHostFile(File("日本.txt"), "not in 1252");
+    ToolRun add = Run({"archive", "add", File("a.arc").string(), File("Übersicht.txt").string()});
+    ASSERT_EQ(add.status, 0) << add.err;
+    const std::string archive = ReadHostFile(File("a.arc"));
+    EXPECT_NE(archive.find("\\\xDC"
+                           "bersicht.txt"),
+              npos)
+        << "the member name is ANSI";
+    EXPECT_EQ(archive.find("Übersicht"), npos);
+    ToolRun list = Run({"archive", "list", File("a.arc").string()});
+    ASSERT_EQ(list.status, 0) << list.err;
+    EXPECT_NE(list.out.find("Übersicht.txt"), npos) << list.out;
+    EXPECT_TRUE(IsUtf8(list.out));
+    ToolRun extract =
+        Run({"archive", "extract", File("a.arc").string(), "-C", File("out").string()});
+    ASSERT_EQ(extract.status, 0) << extract.err;
+    EXPECT_EQ(ReadHostFile(File("out") / "Übersicht.txt"), "overview");
+
+    // On the machine: the upper case of the code page, the short name, and the "?" name.
+    WriteHostFile(machine_ / "drive_c" / "Programme" / "Müller" / "Übersicht.txt", "x");
+    Add({kUninstallList + "\\Müller", "/v", "DisplayName", "/d", "Müller"});
+    Add({kUninstallList + "\\Müller\\Files", "/v", "File1", "/d",
+         "C:\\PROGRAMME\\MÜLLER\\ÜBERSICHT.TXT"});
+    Add({kUninstallList + "\\Müller\\Files", "/v", "Entries", "/d", "1"});
+    ToolRun dry = Run({"uninstall", "--dry-run", "--yes", "Müller"});
+    EXPECT_NE(dry.out.find("would: delete C:\\PROGRAMME\\MÜLLER\\ÜBERSICHT.TXT"), npos) << dry.out;
+    ToolRun removed = Run({"uninstall", "--yes", "Müller"});
+    EXPECT_EQ(removed.status, 0) << removed.err;
+    EXPECT_FALSE(
+        std::filesystem::exists(machine_ / "drive_c" / "Programme" / "Müller" / "Übersicht.txt"));
+
+    ToolRun odd = Run({"archive", "add", File("b.arc").string(), File("日本.txt").string()});
+    EXPECT_EQ(odd.status, 1) << "a name shown with ? reaches no file: " << odd.out;
 }
 
 } // namespace

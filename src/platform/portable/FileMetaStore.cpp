@@ -125,12 +125,12 @@ void FileMetaStore::AssignFolder(const fs::path& folder) {
             dirty_ = true;
             continue;
         }
-        if (!it->second.shortName.empty())
-            taken.insert(UpperName(it->second.shortName, codePage_));
+        if (!it->second.shortName.empty()) taken.insert(UpperName(it->second.shortName, codePage_));
         ++it;
     }
     for (const auto& name : names)
-        if (IsValidShortName(MachineName(name))) taken.insert(UpperName(MachineName(name), codePage_));
+        if (IsValidShortName(MachineName(name)))
+            taken.insert(UpperName(MachineName(name), codePage_));
 
     // Names with the same first alias share the sequence of aliases; each search goes on where
     // the last one of its kind stopped, since the aliases below that are all taken.
@@ -140,7 +140,8 @@ void FileMetaStore::AssignFolder(const fs::path& folder) {
         if (IsValidShortName(machineName)) continue;
         Entry& entry = entries_[prefix + name];
         if (!entry.shortName.empty()) continue;
-        unsigned& next = nextNumber.try_emplace(MakeShortName(machineName, 1, codePage_), 1).first->second;
+        unsigned& next =
+            nextNumber.try_emplace(MakeShortName(machineName, 1, codePage_), 1).first->second;
         for (unsigned n = next;; ++n) {
             std::string alias = MakeShortName(machineName, n, codePage_);
             if (taken.insert(alias).second) {

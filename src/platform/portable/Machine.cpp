@@ -168,8 +168,7 @@ void Machine::CreateFresh() {
     WriteString(reg, HKEY_LOCAL_MACHINE, kNtVersionKey, "CurrentVersion", "5.1");
     WriteString(reg, HKEY_LOCAL_MACHINE, kNtVersionKey, "CurrentBuildNumber", "2600");
     WriteString(reg, HKEY_LOCAL_MACHINE, kNtVersionKey, "SystemRoot", "C:\\WINDOWS");
-    WriteString(reg, HKEY_LOCAL_MACHINE, kCodePageKey, "ACP",
-                std::to_string(paths_->CodePage()));
+    WriteString(reg, HKEY_LOCAL_MACHINE, kCodePageKey, "ACP", std::to_string(paths_->CodePage()));
     WriteString(reg, HKEY_LOCAL_MACHINE, kWindowsVersionKey, "ProgramFilesDir",
                 "C:\\Program Files");
     WriteString(reg, HKEY_LOCAL_MACHINE, kWindowsVersionKey, "CommonFilesDir",

@@ -48,8 +48,8 @@ std::string OnMachineDrive(const fs::path& host, const fs::path& root) {
 
 // The name in folder that a component stands for: the same name in another case, or the long
 // name behind an alias. Empty when there is none.
-std::string FindInFolder(const fs::path& folder, const std::string& component,
-                         FileMetaStore& meta, unsigned codePage) {
+std::string FindInFolder(const fs::path& folder, const std::string& component, FileMetaStore& meta,
+                         unsigned codePage) {
     std::error_code ec;
     std::string best;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {

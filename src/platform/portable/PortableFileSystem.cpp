@@ -449,7 +449,8 @@ DWORD PortableFileSystem::RemoveDirectory(const std::string& path) {
         (AttributesOf(target) & FILE_ATTRIBUTE_READONLY))
         return ERROR_ACCESS_DENIED;
     // The process keeps its current folder open.
-    if (SamePath(paths_.CurrentDirectory(), target.full, paths_.CodePage())) return ERROR_SHARING_VIOLATION;
+    if (SamePath(paths_.CurrentDirectory(), target.full, paths_.CodePage()))
+        return ERROR_SHARING_VIOLATION;
     struct stat link {};
     bool isLink = ::lstat(target.host.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
     if (isLink ? ::unlink(target.host.c_str()) != 0 : ::rmdir(target.host.c_str()) != 0)

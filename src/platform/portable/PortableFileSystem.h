@@ -10,9 +10,9 @@
 
 #include <filesystem>
 #include <map>
-#include <set>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -114,7 +114,7 @@ private:
     std::filesystem::path ownProgram_;
     RunningPrograms* running_ = nullptr;
     bool hostWritable_ = false;
-    std::vector<std::filesystem::path> outputs_;      // files and folders, lexically normal
+    std::vector<std::filesystem::path> outputs_;       // files and folders, lexically normal
     std::vector<std::filesystem::path> outputFolders_; // folders of output files
     std::set<std::filesystem::path> createdHere_;
     std::map<HANDLE, std::unique_ptr<OpenFile>> files_;
