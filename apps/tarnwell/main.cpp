@@ -1,7 +1,7 @@
 // tarnwell: the command-line tool over the embedded Windows machine and the library.
 #include "Commands.h"
 
-#include "platform/CodePage.h"
+#include "platform/portable/CodePage.h"
 #include "platform/Console.h"
 
 #include <iostream>

@@ -1,6 +1,6 @@
 #include "platform/Console.h"
 
-#include "platform/CodePage.h"
+#include "platform/portable/CodePage.h"
 #include "platform/Platform.h"
 
 #include <algorithm>

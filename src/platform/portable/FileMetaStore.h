@@ -5,7 +5,7 @@
 
 #include "platform/WinTypes.h"
 
-#include "platform/CodePage.h"
+#include "platform/portable/CodePage.h"
 
 #include <filesystem>
 #include <map>

@@ -5,7 +5,7 @@
 // page cannot hold shows with "?" in its place, which no valid Windows name can name back.
 #pragma once
 
-#include "platform/CodePage.h"
+#include "platform/portable/CodePage.h"
 #include "platform/WinTypes.h"
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "platform/portable/PortableSystemInfo.h"
 
-#include "platform/CodePage.h"
+#include "platform/portable/CodePage.h"
 
 #include "platform/portable/WindowsText.h"
 

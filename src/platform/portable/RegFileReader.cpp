@@ -1,7 +1,7 @@
 // Reading REGEDIT4 text and regedit's version 5.00 files.
 #include "platform/portable/RegFile.h"
 
-#include "platform/CodePage.h"
+#include "platform/portable/CodePage.h"
 #include "platform/portable/Utf16Text.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // Writing REGEDIT4 text the way regedit exports it, and its version 5.00 files.
 #include "platform/portable/RegFile.h"
 
-#include "platform/CodePage.h"
+#include "platform/portable/CodePage.h"
 #include "platform/portable/Utf16Text.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "platform/portable/ShortNames.h"
 
-#include "platform/CodePage.h"
+#include "platform/portable/CodePage.h"
 
 #include <algorithm>
 #include <cctype>

@@ -2,7 +2,7 @@
 // candidate alias of a long name looks like. Folder-wide uniqueness is kept by FileMetaStore.
 #pragma once
 
-#include "platform/CodePage.h"
+#include "platform/portable/CodePage.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
 // Text between a machine's code page and UTF-8, and upper case as Windows compares names.
-#include "platform/CodePage.h"
+#include "platform/portable/CodePage.h"
 
 #include <gtest/gtest.h>
 

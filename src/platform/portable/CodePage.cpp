@@ -1,4 +1,4 @@
-#include "platform/CodePage.h"
+#include "platform/portable/CodePage.h"
 
 #include <array>
 #include <cerrno>

@@ -1,4 +1,5 @@
-// Text between the machine's ANSI code page and the host's UTF-8. The machine (registry, INI files,
+// Text between the machine's ANSI code page and the host's UTF-8 on the embedded machine (a
+// Windows program needs none: Windows converts for itself). The machine (registry, INI files,
 // archive member names, every std::string in product code) speaks its ANSI code page; the host
 // (file names, command-line arguments, the terminal) speaks UTF-8. Conversions go through iconv.
 #pragma once
