@@ -72,8 +72,7 @@ TClassRegistry& Registry() {
             [](TFuzzItem& c, const TValue& v) { c.caption = AsString(v); }, TValue::String(""))
         .Property<TFuzzItem>(
             "Enabled", [](TFuzzItem& c) { return TValue::Boolean(c.enabled); },
-            [](TFuzzItem& c, const TValue& v) { c.enabled = AsBoolean(v); },
-            TValue::Boolean(true))
+            [](TFuzzItem& c, const TValue& v) { c.enabled = AsBoolean(v); }, TValue::Boolean(true))
         .Property<TFuzzItem>(
             "Style", [](TFuzzItem& c) { return TValue::Ident(c.style); },
             [](TFuzzItem& c, const TValue& v) {

@@ -53,9 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const ELanguageFormat&) {
         parsed = false;
     }
-    const std::vector<LanguageProblem> problems = CheckLanguageTable(Lines(german.Strings()), kEnglish);
+    const std::vector<LanguageProblem> problems =
+        CheckLanguageTable(Lines(german.Strings()), kEnglish);
     if (!parsed) {
-        if (problems.size() != 1 || problems[0].line < 1 || problems[0].line > german.Strings().Count())
+        if (problems.size() != 1 || problems[0].line < 1 ||
+            problems[0].line > german.Strings().Count())
             std::abort();
         return 0;
     }

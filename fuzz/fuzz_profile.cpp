@@ -54,8 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t eq = lines[0].find('=');
         const std::string expected =
             eq == std::string::npos ? kMissing : Unquoted(lines[0].substr(eq + 1));
-        if (profile.GetString(kFile, names[i], KeyOf(lines[0]), kMissing) != expected)
-            std::abort();
+        if (profile.GetString(kFile, names[i], KeyOf(lines[0]), kMissing) != expected) std::abort();
         if (!haveKey) section = names[i], key = KeyOf(lines[0]), haveKey = true;
     }
     if (names.empty()) {

@@ -102,8 +102,8 @@ void PrintPlain(const std::vector<Product>& products) {
 
 void AddListCommands(CLI::App& app, Context& context, int& status) {
     static bool json = false;
-    CLI::App* list = app.add_subcommand(
-        "list", "List the installed products (the machine's uninstall list)");
+    CLI::App* list =
+        app.add_subcommand("list", "List the installed products (the machine's uninstall list)");
     list->fallthrough();
     list->add_flag("--json", json, "Print a JSON array (UTF-8)");
     list->callback([&context, &status] {

@@ -56,8 +56,7 @@ void AddMachineCommands(CLI::App& app, Context& context, int& status) {
         bool existed = std::filesystem::exists(context.Folder() / "registry.reg");
         platform::portable::Machine& m = context.Open();
         if (release) {
-            m.SetWindowsVersion(release->platform, release->major, release->minor,
-                                release->build);
+            m.SetWindowsVersion(release->platform, release->major, release->minor, release->build);
         }
         if (!hostDrive.empty()) m.SetHostDriveWritable(hostDrive == "writable");
         m.Flush();

@@ -435,11 +435,9 @@ int RunExport(Context& context, const std::vector<std::string>& args) {
     std::shared_ptr<portable::RegKey> found;
     if (place) found = machine.GetRegistryStore().Find(*place);
     if (!found) NotFound();
-    const std::string text =
-        portable::WriteUserRegFile(*found,
-                                   r.unicode ? portable::RegFileFormat::Unicode
-                                             : portable::RegFileFormat::Regedit4,
-                                   System().GetACP());
+    const std::string text = portable::WriteUserRegFile(
+        *found, r.unicode ? portable::RegFileFormat::Unicode : portable::RegFileFormat::Regedit4,
+        System().GetACP());
     std::filesystem::path file = FileArg(context, r.positional[1]);
     if (std::filesystem::exists(file) &&
         !Ask(r.force, "File " + context.ShownHostText(r.positional[1]) +
@@ -468,10 +466,10 @@ int RunImport(Context& context, const std::vector<std::string>& args) {
     portable::RegistryStore& store = machine.GetRegistryStore();
     try {
         // The whole file is checked before anything is applied: all of it or nothing.
-        portable::ApplyRegFile(
-            store.Tree(), portable::ParseUserRegFile(bytes.str(),
-                                                     context.ShownHostText(file.filename()),
-                                                     System().GetACP()));
+        portable::ApplyRegFile(store.Tree(),
+                               portable::ParseUserRegFile(bytes.str(),
+                                                          context.ShownHostText(file.filename()),
+                                                          System().GetACP()));
     } catch (const portable::RegFileError& e) {
         throw ToolError(std::string("ERROR: ") + e.what());
     }

@@ -1,8 +1,8 @@
 // tarnwell: the command-line tool over the embedded Windows machine and the library.
 #include "Commands.h"
 
-#include "platform/portable/CodePage.h"
 #include "platform/Console.h"
+#include "platform/portable/CodePage.h"
 
 #include <iostream>
 

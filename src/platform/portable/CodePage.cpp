@@ -20,64 +20,6 @@ std::string IconvName(unsigned codePage) {
     return codePage == 65001 ? std::string("UTF-8") : "CP" + std::to_string(codePage);
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-// The character at text[i] of strictly valid UTF-8 (no overlong forms, surrogates or values past
-// U+10FFFF); advances i past it. On invalid input returns false and advances i by one byte.
-bool NextUtf8(std::string_view text, std::size_t& i, char32_t& c) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    std::size_t length = 0;
-    char32_t min = 0;
-    if (lead < 0x80) {
-        c = lead;
-        ++i;
-        return true;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2, min = 0x80, c = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, min = 0x800, c = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, min = 0x10000, c = lead & 0x07;
-    } else {
-        ++i;
-        return false;
-    }
-    if (i + length > text.size()) {
-        ++i;
-        return false;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) {
-            ++i;
-            return false;
-        }
-        c = (c << 6) | (byte(i + k) & 0x3F);
-    }
-    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        ++i;
-        return false;
-    }
-    i += length;
-    return true;
-}
-
 // Unicode upper case in a UTF-8 locale (the C locale knows ASCII only); characters stay when no
 // such locale exists.
 char32_t UpperChar(char32_t c) {
@@ -126,7 +68,8 @@ char32_t FromUtf32(const unsigned char* b) {
 class CodePageData {
 public:
     explicit CodePageData(unsigned codePage)
-        : toUnicode_("UTF-32LE", IconvName(codePage)), fromUnicode_(IconvName(codePage), "UTF-32LE") {
+        : toUnicode_("UTF-32LE", IconvName(codePage)),
+          fromUnicode_(IconvName(codePage), "UTF-32LE") {
         if (!toUnicode_.ok() || !fromUnicode_.ok()) return;
         supported_ = true;
         singleByte_ = true;
@@ -220,8 +163,7 @@ private:
 
     // Calls f(bytes, character) for each character of a multi-byte text; a byte that starts no
     // character of the code page is one character U+FFFD.
-    template <class F>
-    void ForEachChar(std::string_view text, F f) {
+    template <class F> void ForEachChar(std::string_view text, F f) {
         std::lock_guard lock(mutex_);
         const char* in = text.data();
         std::size_t inLeft = text.size();
@@ -283,6 +225,62 @@ bool Ascii(std::string_view text) {
 }
 
 } // namespace
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+bool NextUtf8(std::string_view text, std::size_t& i, char32_t& c) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    std::size_t length = 0;
+    char32_t min = 0;
+    if (lead < 0x80) {
+        c = lead;
+        ++i;
+        return true;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2, min = 0x80, c = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, min = 0x800, c = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, min = 0x10000, c = lead & 0x07;
+    } else {
+        ++i;
+        return false;
+    }
+    if (i + length > text.size()) {
+        ++i;
+        return false;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) {
+            ++i;
+            return false;
+        }
+        c = (c << 6) | (byte(i + k) & 0x3F);
+    }
+    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        ++i;
+        return false;
+    }
+    i += length;
+    return true;
+}
 
 std::string AnsiToUtf8(std::string_view text, unsigned codePage) {
     if (Ascii(text)) return std::string(text);

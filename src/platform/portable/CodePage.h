@@ -30,6 +30,13 @@ std::string Utf8ToAnsiLossy(std::string_view text, unsigned codePage);
 // takes its Unicode upper case when the code page has that (in 1252 ü→Ü, ÿ→Ÿ); others stay (ß, µ).
 std::string UpperAnsi(std::string_view text, unsigned codePage);
 
+// One character as UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
+
+// The character at text[i] of strictly valid UTF-8 (no overlong forms, surrogates or values past
+// U+10FFFF); advances i past it. On invalid input returns false and advances i by one byte.
+bool NextUtf8(std::string_view text, std::size_t& i, char32_t& c);
+
 // Whether iconv knows the code page ("CP1252", "CP850", ...).
 bool CodePageSupported(unsigned codePage);
 
