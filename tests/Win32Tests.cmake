@@ -50,6 +50,10 @@ add_test(NAME uninstall.scenario
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/uninstall/scenario/run-wine.sh
                  $<TARGET_FILE:uninstall> $<TARGET_FILE:uninstall_driver> ${CMAKE_BINARY_DIR}/pictures)
 set_tests_properties(uninstall.scenario PROPERTIES TIMEOUT 600)
+add_test(NAME uninstall.scenario.german
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/uninstall/scenario/run-wine.sh
+                 $<TARGET_FILE:uninstall> $<TARGET_FILE:uninstall_driver>)
+set_tests_properties(uninstall.scenario.german PROPERTIES TIMEOUT 600 ENVIRONMENT SCENARIO=german)
 # The runs of the window that stop or are refused.
 add_test(NAME ui.window COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/ui/run-window-test.sh
                                 ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/pictures)

@@ -30,6 +30,7 @@ namespace {
 
 using namespace tarn::archive;
 using version::AnsiToUtf8;
+using platform::portable::HostOutput;
 
 volatile std::sig_atomic_t interrupted = 0;
 
@@ -63,10 +64,12 @@ std::string MachinePath(Context& context, const std::string& path) {
 
 // The machine path of a file or folder the command writes: the one place of the host's drive
 // the machine may change for it.
-std::string OutputPath(Context& context, const std::string& path) {
+std::string OutputPath(Context& context, const std::string& path,
+                       HostOutput kind) {
     const std::string machinePath = MachinePath(context, path);
     platform::portable::Machine& machine = context.Open();
-    if (auto host = machine.GetPathMapper().ToHost(machinePath)) machine.AllowHostOutput(*host);
+    if (auto host = machine.GetPathMapper().ToHost(machinePath))
+        machine.AllowHostOutput(*host, kind);
     return machinePath;
 }
 
@@ -288,7 +291,7 @@ int RunList(Context& context, const ArchiveOptions& options) {
 int RunAdd(Context& context, const ArchiveOptions& options) {
     const TCompressionLevel level = ParseLevel(options.level);
     context.Open();
-    Session session(OutputPath(context, options.archive));
+    Session session(OutputPath(context, options.archive, HostOutput::File));
     TTarnCompress& compress = *session.compress;
     compress.SetCompressionLevel(level);
     for (const std::string& file : options.files)
@@ -364,7 +367,8 @@ int RunExtract(Context& context, const ArchiveOptions& options) {
     compress.SetOffset(options.offset);
     compress.SetOverwrite(rule);
     const std::string folder =
-        OutputPath(context, options.directory.empty() ? "." : options.directory);
+        OutputPath(context, options.directory.empty() ? "." : options.directory,
+                   HostOutput::Folder);
     compress.SetExtractDirectory(folder);
     if (rule == version::owAsk) AskBeforeReplacing(compress, folder);
     compress.OnNewDisk = [](TTarnCompress& sender, int disk, std::string& path) {
@@ -403,7 +407,7 @@ int RunSplit(Context& context, const ArchiveOptions& options) {
     context.Open();
     std::string archive = MachinePath(context, options.archive);
     if (options.offset == 0) archive = SetOfVolume(archive);
-    const std::string folder = OutputPath(context, options.folder);
+    const std::string folder = OutputPath(context, options.folder, HostOutput::Folder);
     if (!ForceDirectories(folder)) throw ToolError("cannot create the folder " + options.folder);
     const std::string volumeName = ChangeFileExt(ExtractFileName(archive), ".1");
 
@@ -437,7 +441,7 @@ int RunCopy(Context& context, const ArchiveOptions& options) {
     if (!FileExists(source)) throw ToolError(Format(SCannotOpenFile, source));
     if (DirectoryExists(dest)) dest = IncludeBackslash(dest) + ExtractFileName(source);
     if (auto host = context.Open().GetPathMapper().ToHost(dest))
-        context.Open().AllowHostOutput(*host);
+        context.Open().AllowHostOutput(*host, HostOutput::File);
     Session session(source);
     TTarnCompress& compress = *session.compress;
     compress.SetOverwrite(rule);

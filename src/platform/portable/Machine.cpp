@@ -125,8 +125,8 @@ bool Machine::HostDriveWritable() const {
     return files_->HostDriveWritable();
 }
 
-void Machine::AllowHostOutput(const std::filesystem::path& host) {
-    files_->AllowHostOutput(host);
+void Machine::AllowHostOutput(const std::filesystem::path& host, HostOutput kind) {
+    files_->AllowHostOutput(host, kind);
 }
 
 Machine::~Machine() {

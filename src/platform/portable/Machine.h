@@ -5,6 +5,7 @@
 
 #include "platform/Platform.h"
 #include "platform/portable/Faults.h"
+#include "platform/portable/PortableFileSystem.h"
 #include "platform/portable/RunningPrograms.h"
 
 #include <filesystem>
@@ -23,7 +24,6 @@ class RegistryStore;
 class PortableRegistry;
 class FileMetaStore;
 class PathMapper;
-class PortableFileSystem;
 class PortableProfile;
 class PortableSystemInfo;
 class PortableProcesses;
@@ -81,7 +81,7 @@ public:
     bool HostDriveWritable() const;
     // A host file or folder the running host command was given as its output: the machine may
     // write it even while drive Z: is read-only.
-    void AllowHostOutput(const std::filesystem::path& host);
+    void AllowHostOutput(const std::filesystem::path& host, HostOutput kind);
     void SetUserLanguage(WORD langId);
 
     RegistryStore& GetRegistryStore() { return *store_; }

@@ -46,10 +46,17 @@ std::string OnMachineDrive(const fs::path& host, const fs::path& root) {
     return out;
 }
 
-// The name in folder that a component stands for: the same name in another case, or the long
-// name behind an alias. Empty when there is none.
-std::string FindInFolder(const fs::path& folder, const std::string& component, FileMetaStore& meta,
-                         unsigned codePage) {
+// A host folder's modification time; nullopt when it cannot be read.
+std::optional<fs::file_time_type> Stamp(const fs::path& folder) {
+    std::error_code ec;
+    auto stamp = fs::last_write_time(folder, ec);
+    if (ec) return std::nullopt;
+    return stamp;
+}
+
+// The name in folder that a component stands for by reading the whole folder: the same name in
+// another case. Empty when there is none.
+std::string ScanFolder(const fs::path& folder, const std::string& component, unsigned codePage) {
     std::error_code ec;
     std::string best;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
@@ -60,10 +67,7 @@ std::string FindInFolder(const fs::path& folder, const std::string& component, F
             (best.empty() || name < best))
             best = name;
     }
-    if (!best.empty() || ec) return best;
-    if (component.find('~') != std::string::npos && IsValidShortName(component))
-        return meta.LongNameFor(folder, component);
-    return {};
+    return best;
 }
 
 } // namespace
@@ -187,7 +191,103 @@ std::string PathMapper::FindEntry(const fs::path& folder, const std::string& com
     std::error_code ec;
     const std::string host = HostName(component);
     if (fs::exists(fs::symlink_status(folder / host, ec))) return host;
-    return FindInFolder(folder, component, meta_, codePage_);
+    auto indexed = FindIndexed(folder, component);
+    std::string found = indexed ? *indexed : ScanFolder(folder, component, codePage_);
+    if (!found.empty()) return found;
+    // The long name behind an 8.3 alias.
+    if (component.find('~') != std::string::npos && IsValidShortName(component))
+        return meta_.LongNameFor(folder, component);
+    return {};
+}
+
+// --- the name index -------------------------------------------------------------------------
+
+bool PathMapper::Indexable(const fs::path& folder) const {
+    // Only the machine's own drives: the host's folders (Z:) are many, large and changed by
+    // others, and are read as they are.
+    return !OnMachineDrive(folder, machine_).empty();
+}
+
+void PathMapper::AddToIndex(NameIndex& index, const std::string& hostName) const {
+    // A name the code page cannot hold is reached by its short name only.
+    const auto machineName = Utf8ToAnsi(hostName, codePage_);
+    if (!machineName) return;
+    auto [it, added] = index.byUpperName.try_emplace(UpperName(*machineName, codePage_), hostName);
+    if (added || it->second == hostName) return;
+    // Names that differ only in case (a case-sensitive host): the first in byte order wins.
+    index.shared.insert(it->first);
+    if (hostName < it->second) it->second = hostName;
+}
+
+std::optional<std::string> PathMapper::FindIndexed(const fs::path& folder,
+                                                   const std::string& component) const {
+    if (!Indexable(folder)) return std::nullopt;
+    const auto stamp = Stamp(folder);
+    if (!stamp) return std::string{};
+    std::lock_guard lock(indexMutex_);
+    auto [entry, added] = indexes_.try_emplace(folder.string());
+    NameIndex& index = entry->second;
+    if (added || index.stamp != *stamp) {
+        index = NameIndex{};
+        index.stamp = *stamp;
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+            AddToIndex(index, it->path().filename().string());
+        if (ec) {
+            indexes_.erase(folder.string());
+            return std::nullopt;
+        }
+    }
+    auto it = index.byUpperName.find(UpperName(component, codePage_));
+    return it == index.byUpperName.end() ? std::string{} : it->second;
+}
+
+PathMapper::FolderChange::FolderChange(const PathMapper& paths, fs::path entry)
+    : paths_(paths), entry_(std::move(entry)) {
+    const fs::path folder = entry_.parent_path();
+    std::lock_guard lock(paths_.indexMutex_);
+    auto it = paths_.indexes_.find(folder.string());
+    if (it == paths_.indexes_.end()) return;
+    // An index that is already out of date is read again when next needed, not patched.
+    const auto stamp = Stamp(folder);
+    indexCurrent_ = stamp && *stamp == it->second.stamp;
+}
+
+PathMapper::FolderChange::~FolderChange() {
+    const fs::path folder = entry_.parent_path();
+    std::error_code ec;
+    const bool exists = fs::exists(fs::symlink_status(entry_, ec));
+    std::lock_guard lock(paths_.indexMutex_);
+    auto& indexes = paths_.indexes_;
+    if (!exists) {
+        // A removed or moved folder takes the indexes of everything below it along.
+        const std::string below = entry_.string() + "/";
+        indexes.erase(entry_.string());
+        for (auto it = indexes.lower_bound(below);
+             it != indexes.end() && it->first.compare(0, below.size(), below) == 0;)
+            it = indexes.erase(it);
+    }
+    auto it = indexes.find(folder.string());
+    if (it == indexes.end()) return;
+    const auto stamp = Stamp(folder);
+    if (!indexCurrent_ || !stamp) {
+        indexes.erase(it);
+        return;
+    }
+    NameIndex& index = it->second;
+    const std::string name = entry_.filename().string();
+    if (exists) {
+        paths_.AddToIndex(index, name);
+    } else if (const auto machineName = Utf8ToAnsi(name, paths_.codePage_)) {
+        const std::string upper = UpperName(*machineName, paths_.codePage_);
+        if (index.shared.count(upper)) {
+            // Another name of the same spelling may remain: read the folder again when needed.
+            indexes.erase(it);
+            return;
+        }
+        index.byUpperName.erase(upper);
+    }
+    index.stamp = *stamp;
 }
 
 std::string PathMapper::MachineName(const std::string& hostName) const {

@@ -9,8 +9,12 @@
 #include "platform/WinTypes.h"
 
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace tarn::platform::portable {
@@ -54,7 +58,42 @@ public:
     // The parts of a full path: "C:\A\b" → drive 'C', {"A", "b"}.
     static std::vector<std::string> Components(const std::string& fullPath);
 
+    // Put around one change this process makes to an entry of a machine drive (create, delete,
+    // rename), so that the name index of its folder follows the change instead of being read
+    // again: without it, removing or creating n entries named in another case than the host's
+    // would read the folder n times.
+    class FolderChange {
+    public:
+        FolderChange(const PathMapper& paths, std::filesystem::path entry);
+        ~FolderChange();
+        FolderChange(const FolderChange&) = delete;
+        FolderChange& operator=(const FolderChange&) = delete;
+
+    private:
+        const PathMapper& paths_;
+        std::filesystem::path entry_;
+        bool indexCurrent_ = false;
+    };
+
 private:
+    // The names of a host folder by their upper-case machine name, valid while the folder's
+    // modification time is the one seen when it was read or last changed by this process.
+    struct NameIndex {
+        std::filesystem::file_time_type stamp;
+        std::unordered_map<std::string, std::string> byUpperName;
+        // Upper-case names that more than one host name has (a case-sensitive host).
+        std::unordered_set<std::string> shared;
+    };
+
+    // The host name in an indexed folder that a machine name stands for, the index read or
+    // refreshed first; nullopt when the folder is not one this mapper indexes.
+    std::optional<std::string> FindIndexed(const std::filesystem::path& folder,
+                                           const std::string& component) const;
+    bool Indexable(const std::filesystem::path& folder) const;
+    void AddToIndex(NameIndex& index, const std::string& hostName) const;
+
+    mutable std::mutex indexMutex_;
+    mutable std::map<std::string, NameIndex> indexes_;
     std::filesystem::path machine_;
     std::filesystem::path canonicalMachine_;
     FileMetaStore& meta_;

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 #include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
@@ -299,11 +300,12 @@ bool PortableFileSystem::IsOwnProgram(const Resolved& target) const {
     return fs::equivalent(target.host, ownProgram_, ec) && !ec;
 }
 
-void PortableFileSystem::AllowHostOutput(const fs::path& host) {
+void PortableFileSystem::AllowHostOutput(const fs::path& host, HostOutput kind) {
     std::lock_guard lock(mutex_);
     const fs::path normal = fs::absolute(host).lexically_normal();
     outputs_.push_back(normal);
-    outputFolders_.push_back(normal.parent_path());
+    // Temporaries are made beside an output file; an output folder holds its own.
+    if (kind == HostOutput::File) outputFolders_.push_back(normal.parent_path());
 }
 
 namespace {
@@ -421,6 +423,7 @@ DWORD PortableFileSystem::DeleteFile(const std::string& path) {
         return error;
     if (IsUndeletable(target) || (AttributesOf(target) & FILE_ATTRIBUTE_READONLY))
         return ERROR_ACCESS_DENIED;
+    PathMapper::FolderChange change(paths_, target.host);
     if (::unlink(target.host.c_str()) != 0) return FromErrno(errno);
     meta_.Forget(target.host);
     return ERROR_SUCCESS;
@@ -434,6 +437,7 @@ DWORD PortableFileSystem::CreateDirectory(const std::string& path) {
     if (target.exists) return ERROR_ALREADY_EXISTS;
     if (MissingError(target) == ERROR_PATH_NOT_FOUND) return ERROR_PATH_NOT_FOUND;
     if (IsProtectedHost(target)) return ERROR_ACCESS_DENIED;
+    PathMapper::FolderChange change(paths_, target.host);
     if (::mkdir(target.host.c_str(), 0777) != 0) return FromErrno(errno);
     meta_.Forget(target.host);
     return ERROR_SUCCESS;
@@ -453,6 +457,7 @@ DWORD PortableFileSystem::RemoveDirectory(const std::string& path) {
         return ERROR_SHARING_VIOLATION;
     struct stat link {};
     bool isLink = ::lstat(target.host.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+    PathMapper::FolderChange change(paths_, target.host);
     if (isLink ? ::unlink(target.host.c_str()) != 0 : ::rmdir(target.host.c_str()) != 0)
         return errno == EEXIST ? ERROR_DIR_NOT_EMPTY : FromErrno(errno);
     meta_.Forget(target.host);
@@ -521,6 +526,7 @@ DWORD PortableFileSystem::CopyFile(const std::string& from, const std::string& t
             return ERROR_ACCESS_DENIED;
         if (DWORD error = CheckShare(target, GENERIC_WRITE, 0)) return error;
     }
+    PathMapper::FolderChange change(paths_, target.host);
     return CopyContents(source, target, false);
 }
 
@@ -574,6 +580,8 @@ DWORD PortableFileSystem::MoveFile(const std::string& from, const std::string& t
     const bool otherDrive =
         UpperName(source.full.substr(0, 1)) != UpperName(target.full.substr(0, 1));
     if (!target.exists) NoteCreated(target);
+    PathMapper::FolderChange leaving(paths_, source.host);
+    PathMapper::FolderChange arriving(paths_, destination);
     if (!otherDrive && ::rename(source.host.c_str(), destination.c_str()) == 0) {
         meta_.Move(source.host, destination);
         return ERROR_SUCCESS;
@@ -922,6 +930,8 @@ DWORD PortableFileSystem::CreateFile(const std::string& path, DWORD access, DWOR
     if (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) flags |= O_CREAT;
     if (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) flags |= O_TRUNC;
     const bool created = !target.exists;
+    std::optional<PathMapper::FolderChange> change;
+    if (created) change.emplace(paths_, target.host);
     UniqueFd fd(::open(target.host.c_str(), flags, 0666));
     if (!fd) return errno == EEXIST ? ERROR_FILE_EXISTS : FromErrno(errno);
     if (created) NoteCreated(target);

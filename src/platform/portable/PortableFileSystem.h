@@ -22,6 +22,9 @@ class FileMetaStore;
 class PathMapper;
 struct Faults;
 
+// What a host command writes: a file (temporaries beside it are its own too) or a folder.
+enum class HostOutput { File, Folder };
+
 class PortableFileSystem : public IFileSystem {
 public:
     // registry receives delayed moves; faults are consulted on every call. All four must outlive
@@ -37,7 +40,7 @@ public:
     // this process creates beside an output file (temporaries) are its own as well.
     void SetHostDriveWritable(bool writable) { hostWritable_ = writable; }
     bool HostDriveWritable() const { return hostWritable_; }
-    void AllowHostOutput(const std::filesystem::path& host);
+    void AllowHostOutput(const std::filesystem::path& host, HostOutput kind);
     PortableFileSystem(const PortableFileSystem&) = delete;
     PortableFileSystem& operator=(const PortableFileSystem&) = delete;
 

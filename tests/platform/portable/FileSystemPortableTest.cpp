@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -87,7 +88,8 @@ TEST_F(PortableFiles, TheHostDriveIsReadOnlyButForTheCommandsOutputs) {
     EXPECT_FALSE(fs::exists(outside.Path() / "notes" / "other.txt"));
 
     // The command's output, the folders on its way and temporaries beside it may be written.
-    machine_->AllowHostOutput(outside.Path() / "out" / "result.arc");
+    machine_->AllowHostOutput(outside.Path() / "out" / "result.arc",
+                              portable::HostOutput::File);
     const std::string result = paths.FromHost(outside.Path() / "out" / "result.arc");
     ASSERT_EQ(Files().CreateDirectory(paths.FromHost(outside.Path() / "out")), ERROR_SUCCESS);
     std::string temporary;
@@ -96,6 +98,11 @@ TEST_F(PortableFiles, TheHostDriveIsReadOnlyButForTheCommandsOutputs) {
     ASSERT_EQ(Files().MoveFile(temporary, result, MOVEFILE_REPLACE_EXISTING), ERROR_SUCCESS);
     EXPECT_TRUE(fs::exists(outside.Path() / "out" / "result.arc"));
     EXPECT_EQ(Files().DeleteFile(notes), ERROR_ACCESS_DENIED) << "only the outputs";
+    // An output folder may be filled, but nothing may be made beside it.
+    machine_->AllowHostOutput(outside.Path() / "extracted", portable::HostOutput::Folder);
+    ASSERT_EQ(Files().CreateDirectory(paths.FromHost(outside.Path() / "extracted")), ERROR_SUCCESS);
+    EXPECT_EQ(Create(paths.FromHost(outside.Path() / "extracted" / "a.txt")), ERROR_SUCCESS);
+    EXPECT_EQ(Create(paths.FromHost(outside.Path() / "beside.txt")), ERROR_ACCESS_DENIED);
 
     // The machine setting lasts; writable is Wine's behaviour.
     machine_->SetHostDriveWritable(true);
@@ -202,6 +209,43 @@ TEST_F(PortableFiles, AliasesStayValidAsTheMachineChanges) {
     EXPECT_EQ(data.name, "Program Files");
     EXPECT_EQ(data.alternateName, "PROGRA~1");
     Files().FindClose(find);
+}
+
+// Names in another case are looked up in an index of the folder: it must follow this machine's
+// own changes and notice the host's.
+TEST_F(PortableFiles, NamesInAnotherCaseFollowChangesFromEitherSide) {
+    ASSERT_EQ(Files().CreateDirectory("C:\\Scratch\\App"), ERROR_SUCCESS);
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        ASSERT_EQ(Create(std::string("C:\\Scratch\\App\\") + name), ERROR_SUCCESS);
+    ASSERT_NE(Attributes("C:\\SCRATCH\\APP\\A.TXT"), INVALID_FILE_ATTRIBUTES);
+
+    ASSERT_EQ(Files().DeleteFile("C:\\SCRATCH\\APP\\A.TXT"), ERROR_SUCCESS);
+    EXPECT_EQ(Attributes("C:\\SCRATCH\\APP\\A.TXT"), INVALID_FILE_ATTRIBUTES);
+    ASSERT_EQ(Create("C:\\SCRATCH\\APP\\New.txt"), ERROR_SUCCESS);
+    EXPECT_NE(Attributes("C:\\scratch\\app\\NEW.TXT"), INVALID_FILE_ATTRIBUTES);
+    ASSERT_EQ(Files().MoveFile("C:\\SCRATCH\\APP\\B.TXT", "C:\\Scratch\\App\\d.txt", 0),
+              ERROR_SUCCESS);
+    EXPECT_EQ(Attributes("C:\\SCRATCH\\APP\\B.TXT"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(Attributes("C:\\SCRATCH\\APP\\D.TXT"), INVALID_FILE_ATTRIBUTES);
+    // Creating a name in another case reaches the existing file, never a second one.
+    ASSERT_EQ(Create("C:\\SCRATCH\\APP\\C.TXT", "new"), ERROR_SUCCESS);
+    const fs::path app = machine_.Host("C:\\Scratch\\App");
+    EXPECT_EQ(ReadHostFile(app / "c.txt"), "new");
+    EXPECT_FALSE(fs::exists(app / "C.TXT"));
+
+    // The host changes the folder behind the machine's back, and leaves a later time on it.
+    WriteHostFile(app / "host.txt", "h");
+    fs::remove(app / "d.txt");
+    fs::last_write_time(app, fs::last_write_time(app) + std::chrono::seconds(5));
+    EXPECT_NE(Attributes("C:\\SCRATCH\\APP\\HOST.TXT"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Attributes("C:\\SCRATCH\\APP\\D.TXT"), INVALID_FILE_ATTRIBUTES);
+
+    // Removing the folder under another case leaves nothing to find inside it.
+    for (const char* name : {"New.txt", "c.txt", "host.txt"}) fs::remove(app / name);
+    ASSERT_EQ(Files().RemoveDirectory("C:\\SCRATCH\\APP"), ERROR_SUCCESS);
+    EXPECT_FALSE(fs::exists(app));
+    ASSERT_EQ(Files().CreateDirectory("C:\\Scratch\\app"), ERROR_SUCCESS);
+    EXPECT_EQ(Attributes("C:\\SCRATCH\\APP\\NEW.TXT"), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(PortableFiles, DriveRootsListNoDotEntries) {

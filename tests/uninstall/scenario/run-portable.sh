@@ -2,7 +2,8 @@
 # The whole-run scenario on a fresh embedded machine: lays the product out with the tool's reg,
 # runs the uninstall program from the product's folder answering the questions on its standard
 # input, restarts the machine and compares what is left with expected.txt.
-# Use: run-portable.sh TARNWELL UNINSTALL [--print]   (--print: print the state, compare nothing)
+# Use: [SCENARIO=german] run-portable.sh TARNWELL UNINSTALL [--print]
+#   (--print: print the state, compare nothing; SCENARIO: see product.sh)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 tool=$1
@@ -40,5 +41,5 @@ if [ "${3:-}" = --print ]; then
   cat "$work/after.txt"
   exit 0
 fi
-diff -u "$here/expected.txt" "$work/after.txt"
+diff -u "$here/$expected_file" "$work/after.txt"
 echo "The embedded machine is left as expected."

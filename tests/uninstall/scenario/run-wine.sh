@@ -45,5 +45,5 @@ wineserver -w
 "$wine" wineboot -r >/dev/null 2>&1
 wineserver -w
 dump_state >"$work/after.txt"
-diff -u "$here/expected.txt" "$work/after.txt"
+diff -u "$here/$expected_file" "$work/after.txt"
 echo "The Wine prefix is left as expected."
