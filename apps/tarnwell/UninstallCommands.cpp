@@ -27,16 +27,6 @@ struct UninstallOptions {
 
 constexpr int kNotInstalled = 3;
 
-bool RecordExists(const std::string& key) {
-    platform::HKEY h = 0;
-    const std::string sub = key.substr(1); // record keys are absolute
-    if (platform::Registry().OpenKey(platform::HKEY_LOCAL_MACHINE, sub, platform::KEY_READ, h) !=
-        platform::ERROR_SUCCESS)
-        return false;
-    platform::Registry().CloseKey(h);
-    return true;
-}
-
 int RunUninstall(Context& context, const UninstallOptions& options) {
     platform::portable::Machine& machine = context.Open();
     std::vector<std::string> product;
@@ -65,8 +55,7 @@ int RunUninstall(Context& context, const UninstallOptions& options) {
     if (!form.Create(product)) return 2;
     // The phases read the record under the trimmed name, its final deletion takes the name as
     // given: either key counts.
-    const bool installed = RecordExists(form.RecordKey()) ||
-                           RecordExists(uninstall::kUninstallKey + form.ProductName());
+    const bool installed = form.RecordFound();
     const bool finished = form.Start();
     const std::string name = platform::ToHostText(form.ProductName());
     if (options.dryRun) std::cout << "Dry run: nothing was changed.\n";

@@ -252,6 +252,10 @@ void TForm1::DeleteRecordTree(const std::string& key) {
         Report("deleted registry key HKEY_LOCAL_MACHINE" + key);
 }
 
+bool TForm1::RecordFound() const {
+    return RecordKeyExists(FRecordKey) || RecordKeyExists(kUninstallKey + FProductName);
+}
+
 bool TForm1::RecordKeyExists(const std::string& key) {
     TtarnRegistry probe;
     SetRootByCode(probe, rcLocalMachine);

@@ -89,6 +89,8 @@ public:
     const std::string& ProductName() const { return FProductName; }
     const std::string& RecordKey() const { return FRecordKey; }
     const TStringList& RemovedDirs() const { return *FRemovedDirs; }
+    // Whether the product has an install record: under the key of this run, or under its name.
+    bool RecordFound() const;
     TUninstallState State() const { return state_; }
     // The error box caption and the title of every box: the program file name without extension.
     std::string Title() const;

@@ -13,6 +13,7 @@
 #include "platform/portable/PortableRegistry.h"
 #include "platform/portable/PortableSystemInfo.h"
 #include "platform/portable/RegistryStore.h"
+#include "platform/portable/RegistryValues.h"
 
 #include <cstdlib>
 #include <system_error>
@@ -48,18 +49,9 @@ void DeleteValue(IRegistry& reg, HKEY root, const std::string& key, const std::s
 constexpr const char* kMachineSettingsKey = "Software\\Tarnwell\\Machine";
 
 bool ReadHostDriveWritable(IRegistry& reg) {
-    HKEY h = 0;
-    if (reg.OpenKey(HKEY_LOCAL_MACHINE, kMachineSettingsKey, KEY_QUERY_VALUE, h) != ERROR_SUCCESS)
-        return false;
-    DWORD type = 0;
-    std::vector<std::uint8_t> data;
-    const LONG rc = reg.QueryValue(h, "HostDrive", type, data);
-    reg.CloseKey(h);
-    if (rc != ERROR_SUCCESS || type != REG_SZ) return false;
-    std::string text(data.begin(), data.end());
-    while (!text.empty() && text.back() == '\0')
-        text.pop_back();
-    return text == "writable";
+    std::string text;
+    return ReadStringValue(reg, HKEY_LOCAL_MACHINE, kMachineSettingsKey, "HostDrive", text) &&
+           text == "writable";
 }
 
 std::string StripNtPrefix(std::string path) {

@@ -255,13 +255,19 @@ PathMapper::FolderChange::FolderChange(const PathMapper& paths, fs::path entry)
 
 PathMapper::FolderChange::~FolderChange() {
     const fs::path folder = entry_.parent_path();
-    std::error_code ec;
-    const bool exists = fs::exists(fs::symlink_status(entry_, ec));
     std::lock_guard lock(paths_.indexMutex_);
     auto& indexes = paths_.indexes_;
+    // Nothing indexed here or below: nothing to follow (and no need to look at the entry).
+    const std::string below = entry_.string() + "/";
+    auto inside = indexes.lower_bound(below);
+    const bool indexedBelow = indexes.count(entry_.string()) ||
+                              (inside != indexes.end() &&
+                               inside->first.compare(0, below.size(), below) == 0);
+    if (!indexedBelow && !indexes.count(folder.string())) return;
+    std::error_code ec;
+    const bool exists = fs::exists(fs::symlink_status(entry_, ec));
     if (!exists) {
         // A removed or moved folder takes the indexes of everything below it along.
-        const std::string below = entry_.string() + "/";
         indexes.erase(entry_.string());
         for (auto it = indexes.lower_bound(below);
              it != indexes.end() && it->first.compare(0, below.size(), below) == 0;)

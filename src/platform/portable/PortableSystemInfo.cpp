@@ -1,7 +1,7 @@
 #include "platform/portable/PortableSystemInfo.h"
 
 #include "platform/portable/CodePage.h"
-
+#include "platform/portable/RegistryValues.h"
 #include "platform/portable/WindowsText.h"
 
 #include <cstdlib>
@@ -41,16 +41,9 @@ PortableSystemInfo::PortableSystemInfo(IRegistry& registry, Faults& faults, unsi
       moduleFileName_(std::move(moduleFileName)) {}
 
 unsigned ReadAnsiCodePage(IRegistry& registry) {
-    HKEY h = 0;
-    if (registry.OpenKey(HKEY_LOCAL_MACHINE, kCodePageKey, KEY_QUERY_VALUE, h) != ERROR_SUCCESS)
+    std::string text;
+    if (!ReadStringValue(registry, HKEY_LOCAL_MACHINE, kCodePageKey, "ACP", text))
         return kDefaultAnsiCodePage;
-    DWORD type = 0;
-    std::vector<std::uint8_t> data;
-    const LONG rc = registry.QueryValue(h, "ACP", type, data);
-    registry.CloseKey(h);
-    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
-        return kDefaultAnsiCodePage;
-    const std::string text(data.begin(), data.end());
     char* end = nullptr;
     const unsigned long page = std::strtoul(text.c_str(), &end, 10);
     if (end == text.c_str() || page == 0 || page > 65535 || !CodePageSupported(page))
@@ -60,17 +53,7 @@ unsigned ReadAnsiCodePage(IRegistry& registry) {
 
 bool PortableSystemInfo::ReadString(HKEY root, const std::string& key, const std::string& name,
                                     std::string& out) {
-    HKEY h = 0;
-    if (registry_.OpenKey(root, key, KEY_QUERY_VALUE, h) != ERROR_SUCCESS) return false;
-    DWORD type = 0;
-    std::vector<std::uint8_t> data;
-    LONG rc = registry_.QueryValue(h, name, type, data);
-    registry_.CloseKey(h);
-    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
-    out.assign(data.begin(), data.end());
-    while (!out.empty() && out.back() == '\0')
-        out.pop_back();
-    return true;
+    return ReadStringValue(registry_, root, key, name, out);
 }
 
 OsVersion PortableSystemInfo::RegistryVersion() {
