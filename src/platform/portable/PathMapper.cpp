@@ -172,8 +172,16 @@ std::optional<fs::path> PathMapper::ToHost(const std::string& windowsPath) const
     if (full.empty()) return std::nullopt;
     fs::path current = DriveFolder(full[0]);
     if (current.empty()) return std::nullopt;
+    const auto components = Components(full);
+    // Most paths are spelled as the host stores them: one look at the whole path spares one
+    // per component.
+    fs::path exact = current;
+    for (const auto& component : components)
+        exact /= HostName(component);
+    std::error_code ec;
+    if (components.size() > 1 && fs::exists(fs::symlink_status(exact, ec))) return exact;
     bool resolving = true;
-    for (const auto& component : Components(full)) {
+    for (const auto& component : components) {
         if (resolving) {
             std::string found = FindEntry(current, component);
             if (!found.empty()) {

@@ -231,8 +231,10 @@ struct PortableFileSystem::FindState {
 PortableFileSystem::PortableFileSystem(PathMapper& paths, FileMetaStore& meta, IRegistry& registry,
                                        Faults& faults)
     : paths_(paths), meta_(meta), registry_(registry), faults_(faults) {
-    std::error_code ec;
-    ownProgram_ = fs::read_symlink("/proc/self/exe", ec);
+    struct stat own {};
+    if (::stat("/proc/self/exe", &own) == 0)
+        ownProgram_.emplace(static_cast<std::uint64_t>(own.st_dev),
+                            static_cast<std::uint64_t>(own.st_ino));
     tempCounter_ =
         static_cast<DWORD>(std::chrono::steady_clock::now().time_since_epoch().count() / 1000000);
 }
@@ -295,9 +297,8 @@ bool PortableFileSystem::IsUndeletable(const Resolved& target) const {
 bool PortableFileSystem::IsOwnProgram(const Resolved& target) const {
     if (!target.exists) return false;
     if (running_ && running_->Holds(target.host)) return true;
-    if (ownProgram_.empty()) return false;
-    std::error_code ec;
-    return fs::equivalent(target.host, ownProgram_, ec) && !ec;
+    return ownProgram_ && static_cast<std::uint64_t>(target.st.st_dev) == ownProgram_->first &&
+           static_cast<std::uint64_t>(target.st.st_ino) == ownProgram_->second;
 }
 
 void PortableFileSystem::AllowHostOutput(const fs::path& host, HostOutput kind) {

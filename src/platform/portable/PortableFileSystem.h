@@ -8,10 +8,13 @@
 #include "platform/Registry.h"
 #include "platform/portable/RunningPrograms.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <utility>
 #include <set>
 #include <string>
 #include <vector>
@@ -114,7 +117,8 @@ private:
     FileMetaStore& meta_;
     IRegistry& registry_;
     Faults& faults_;
-    std::filesystem::path ownProgram_;
+    // The file of the running program, by device and inode (it cannot change while it runs).
+    std::optional<std::pair<std::uint64_t, std::uint64_t>> ownProgram_;
     RunningPrograms* running_ = nullptr;
     bool hostWritable_ = false;
     std::vector<std::filesystem::path> outputs_;       // files and folders, lexically normal
