@@ -2,6 +2,7 @@
 
 #include "platform/portable/Faults.h"
 #include "platform/portable/FileMetaStore.h"
+#include "platform/portable/NameMatcher.h"
 #include "platform/portable/PathMapper.h"
 #include "platform/portable/ShortNames.h"
 
@@ -10,8 +11,8 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <optional>
 #include <fcntl.h>
+#include <optional>
 #include <string_view>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -107,82 +108,6 @@ public:
 
 private:
     int fd_;
-};
-
-// FsRtlIsNameInExpression over the pattern as FindFirstFile rewrites it: '<' is DOS_STAR (up to
-// the last dot), '>' DOS_QM (one character, none at a dot or the end), '"' DOS_DOT (a dot, or
-// nothing at the end).
-class NameMatcher {
-public:
-    NameMatcher(const std::string& mask, unsigned codePage) : codePage_(codePage) {
-        if (mask == "*" || mask == "*.*") {
-            all_ = true;
-            return;
-        }
-        for (std::size_t i = 0; i < mask.size(); ++i) {
-            char c = mask[i];
-            char next = i + 1 < mask.size() ? mask[i + 1] : '\0';
-            if (c == '?')
-                c = '>';
-            else if (c == '*' && next == '.')
-                c = '<';
-            else if (c == '.' && (next == '?' || next == '*' || next == '\0'))
-                c = '"';
-            pattern_ += c;
-        }
-        pattern_ = UpperName(pattern_, codePage_);
-    }
-
-    bool Matches(const std::string& name) const {
-        if (all_) return true;
-        name_ = UpperName(name, codePage_);
-        lastDot_ = name_.rfind('.');
-        memo_.assign((pattern_.size() + 1) * (name_.size() + 1), 0);
-        return Match(0, 0);
-    }
-
-private:
-    bool Match(std::size_t i, std::size_t j) const {
-        char& memo = memo_[i * (name_.size() + 1) + j];
-        if (memo) return memo == 1;
-        bool result = Step(i, j);
-        memo = result ? 1 : 2;
-        return result;
-    }
-
-    bool Step(std::size_t i, std::size_t j) const {
-        const std::size_t n = name_.size();
-        if (i == pattern_.size()) return j == n;
-        switch (pattern_[i]) {
-        case '*':
-            for (std::size_t k = j; k <= n; ++k)
-                if (Match(i + 1, k)) return true;
-            return false;
-        case '<': {
-            std::size_t limit = (lastDot_ != std::string::npos && lastDot_ >= j) ? lastDot_ : n;
-            for (std::size_t k = j; k <= limit; ++k)
-                if (Match(i + 1, k)) return true;
-            return false;
-        }
-        case '>':
-            if (j < n && name_[j] != '.') return Match(i + 1, j + 1);
-            return Match(i + 1, j);
-        case '"':
-            if (j < n && name_[j] == '.') return Match(i + 1, j + 1);
-            return j == n && Match(i + 1, j);
-        case '?':
-            return j < n && Match(i + 1, j + 1);
-        default:
-            return j < n && name_[j] == pattern_[i] && Match(i + 1, j + 1);
-        }
-    }
-
-    unsigned codePage_;
-    bool all_ = false;
-    std::string pattern_;
-    mutable std::string name_;
-    mutable std::size_t lastDot_ = std::string::npos;
-    mutable std::vector<char> memo_;
 };
 
 bool StatPath(const fs::path& host, struct stat& st) {

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -76,6 +78,20 @@ protected:
         files_->FindClose(find);
         std::sort(names.begin(), names.end());
         return names;
+    }
+
+    // What Find lists in the scratch folder, "." and ".." aside.
+    std::vector<std::string> Listed(const std::string& mask) {
+        auto names = Find(In(mask));
+        std::erase_if(names, [](const std::string& n) { return n == "." || n == ".."; });
+        return names;
+    }
+
+    static std::vector<std::string> Words(const char* text) {
+        std::istringstream in(text);
+        std::vector<std::string> words{std::istream_iterator<std::string>(in), {}};
+        std::sort(words.begin(), words.end());
+        return words;
     }
 
     std::unique_ptr<ContractEnvironment> env_;
@@ -388,6 +404,51 @@ TEST_F(FileSystemContract, FindMatchesWildcardsWithoutCase) {
     ASSERT_EQ(files_->FindFirst(In("sub"), find, data), ERROR_SUCCESS);
     EXPECT_TRUE(data.attributes & FILE_ATTRIBUTE_DIRECTORY);
     files_->FindClose(find);
+}
+
+// One folder of names under many masks. No mask here may match through an 8.3 alias where the
+// long name does not: Windows, Wine and the embedded machine form aliases differently.
+// \334 is U with umlaut and \374 its small letter in code page 1252.
+constexpr const char* kMaskFolderFiles[] = {
+    "a.txt", "B.TXT", "abc", "ac", "a.c", "abc.t", "a.b.c", "a.txt.bak", ".profile", "\334ber.txt"};
+
+struct MaskCase {
+    const char* mask;
+    const char* listed; // the names found, separated by spaces
+};
+
+constexpr MaskCase kMasks[] = {
+    {"*", ".profile B.TXT a.b.c a.c a.txt a.txt.bak abc abc.t ac sub \334ber.txt"},
+    {"*.*", ".profile B.TXT a.b.c a.c a.txt a.txt.bak abc abc.t ac sub \334ber.txt"},
+    {"*.txt", "a.txt B.TXT \334ber.txt"},
+    {"*.txt*", "a.txt B.TXT \334ber.txt a.txt.bak"},
+    {"?.txt", "a.txt B.TXT"},
+    {"*.c", "a.c a.b.c"},
+    {"*c", "abc ac a.c a.b.c"},
+    {"a.*", "a.txt a.c a.b.c a.txt.bak"},
+    {".*", ".profile"},
+    {"*.profile", ".profile"},
+    {"*.bak", "a.txt.bak"},
+    {"A.TXT", "a.txt"},
+    {"\374*.TXT", "\334ber.txt"},
+    {"UBER.TXT", ""},
+};
+
+// DOS's "?": none at a dot or at the end of the name, and never the dot itself.
+constexpr MaskCase kDosQuestionMarks[] = {
+    {"a?c", "abc"}, {"ac?", "ac"}, {"a?.txt", "a.txt"}, {"abc.???", "abc abc.t"}, {"?profile", ""},
+};
+
+TEST_F(FileSystemContract, FindMasksFollowDosRules) {
+    for (const char* name : kMaskFolderFiles)
+        ASSERT_EQ(Write(In(name), name), ERROR_SUCCESS) << name;
+    ASSERT_EQ(files_->CreateDirectory(In("sub")), ERROR_SUCCESS);
+
+    for (const auto& c : kMasks)
+        EXPECT_EQ(Listed(c.mask), Words(c.listed)) << c.mask;
+    TARN_SKIP_WHERE_WINE_DIFFERS(*env_, "Wine's ? takes exactly one character, a dot too");
+    for (const auto& c : kDosQuestionMarks)
+        EXPECT_EQ(Listed(c.mask), Words(c.listed)) << c.mask;
 }
 
 TEST_F(FileSystemContract, ShortNamesStandInForLongOnes) {
