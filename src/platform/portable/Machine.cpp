@@ -14,6 +14,7 @@
 #include "platform/portable/PortableSystemInfo.h"
 #include "platform/portable/RegistryStore.h"
 #include "platform/portable/RegistryValues.h"
+#include "platform/portable/RestartWork.h"
 
 #include <cstdlib>
 #include <system_error>
@@ -52,12 +53,6 @@ bool ReadHostDriveWritable(IRegistry& reg) {
     std::string text;
     return ReadStringValue(reg, HKEY_LOCAL_MACHINE, kMachineSettingsKey, "HostDrive", text) &&
            text == "writable";
-}
-
-std::string StripNtPrefix(std::string path) {
-    if (!path.empty() && path[0] == '!') path.erase(0, 1);
-    if (path.rfind("\\??\\", 0) == 0) path.erase(0, 4);
-    return path;
 }
 
 } // namespace
@@ -167,9 +162,9 @@ void Machine::CreateFresh() {
                 "C:\\Program Files\\Common Files");
     WriteString(reg, HKEY_CURRENT_USER, "Control Panel\\International", "Locale", "00000409");
     HKEY h = 0;
-    for (const char* key : {"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
-                            "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
-                            "System\\CurrentControlSet\\Control\\Session Manager"}) {
+    for (const char* key :
+         {"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+          "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", kSessionManagerKey}) {
         if (reg.CreateKey(HKEY_LOCAL_MACHINE, key, KEY_ALL_ACCESS, h) == ERROR_SUCCESS)
             reg.CloseKey(h);
     }
@@ -222,77 +217,80 @@ bool Machine::RestartRequested() const {
 }
 
 std::vector<Machine::StartedCommand> Machine::Restart() {
+    DoPendingRenames();
+    DoWininitRenames();
+    std::vector<std::string> commands = TakeRunOnceCommands();
+    reboot_->ClearRequest();
+    Flush();
+
+    std::vector<StartedCommand> started;
+    for (const std::string& command : commands) {
+        ProcessStart start;
+        start.commandLine = command;
+        HANDLE process = 0;
+        DWORD rc = processes_->CreateProcess(start, process);
+        started.push_back({command, rc, process});
+    }
+    return started;
+}
+
+// Delayed moves and deletes recorded by MoveFileEx; the value goes once they have been tried.
+void Machine::DoPendingRenames() {
     IRegistry& reg = *registry_;
     IFileSystem& files = *files_;
-
-    // 1. Delayed moves and deletes recorded by MoveFileEx.
-    const char* sessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
     HKEY h = 0;
-    if (reg.OpenKey(HKEY_LOCAL_MACHINE, sessionManager, KEY_ALL_ACCESS, h) == ERROR_SUCCESS) {
-        DWORD type = 0;
-        std::vector<std::uint8_t> data;
-        if (reg.QueryValue(h, "PendingFileRenameOperations", type, data) == ERROR_SUCCESS) {
-            std::vector<std::string> parts;
-            std::string current;
-            for (std::uint8_t b : data) {
-                if (b == 0) {
-                    parts.push_back(current);
-                    current.clear();
-                } else {
-                    current += static_cast<char>(b);
-                }
+    if (reg.OpenKey(HKEY_LOCAL_MACHINE, kSessionManagerKey, KEY_ALL_ACCESS, h) != ERROR_SUCCESS)
+        return;
+    DWORD type = 0;
+    std::vector<std::uint8_t> data;
+    if (reg.QueryValue(h, kPendingRenamesValue, type, data) == ERROR_SUCCESS) {
+        for (const PendingOperation& op : DecodePendingRenames(data)) {
+            if (!op.target.empty()) {
+                files.MoveFile(op.source, op.target,
+                               op.replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
+                continue;
             }
-            // The list ends with an empty string; pairs come before it.
-            for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
-                std::string from = StripNtPrefix(parts[i]);
-                if (from.empty()) break;
-                if (parts[i + 1].empty()) {
-                    DWORD attrs = 0;
-                    if (files.GetAttributes(from, attrs) == ERROR_SUCCESS &&
-                        (attrs & FILE_ATTRIBUTE_DIRECTORY))
-                        files.RemoveDirectory(from);
-                    else
-                        files.DeleteFile(from);
-                } else {
-                    bool replace = parts[i + 1][0] == '!';
-                    files.MoveFile(from, StripNtPrefix(parts[i + 1]),
-                                   replace ? MOVEFILE_REPLACE_EXISTING : 0);
-                }
-            }
-            reg.DeleteValue(h, "PendingFileRenameOperations");
+            DWORD attrs = 0;
+            if (files.GetAttributes(op.source, attrs) == ERROR_SUCCESS &&
+                (attrs & FILE_ATTRIBUTE_DIRECTORY))
+                files.RemoveDirectory(op.source);
+            else
+                files.DeleteFile(op.source);
         }
-        reg.CloseKey(h);
+        reg.DeleteValue(h, kPendingRenamesValue);
     }
+    reg.CloseKey(h);
+}
 
-    // 2. WININIT.INI of the 95 family: "target=source" lines, NUL as target deletes.
+// WININIT.INI of the 95 family; afterwards it is kept as WININIT.BAK.
+void Machine::DoWininitRenames() {
     OsVersion version;
-    if (system_->GetVersion(version) && version.platformId == VER_PLATFORM_WIN32_WINDOWS) {
-        std::string windows;
-        system_->GetWindowsDirectory(windows);
-        std::string wininit = windows + "\\WININIT.INI";
-        DWORD attrs = 0;
-        if (files.GetAttributes(wininit, attrs) == ERROR_SUCCESS) {
-            std::vector<std::string> lines;
-            profile_->GetSection(wininit, "rename", lines);
-            for (const std::string& line : lines) {
-                std::size_t eq = line.find('=');
-                if (eq == std::string::npos) continue;
-                std::string target = line.substr(0, eq), source = line.substr(eq + 1);
-                std::string upper = target;
-                for (char& c : upper)
-                    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-                if (upper == "NUL")
-                    files.DeleteFile(source);
-                else
-                    files.MoveFile(source, target, MOVEFILE_REPLACE_EXISTING);
-            }
-            files.MoveFile(wininit, windows + "\\WININIT.BAK", MOVEFILE_REPLACE_EXISTING);
-        }
+    if (!system_->GetVersion(version) || version.platformId != VER_PLATFORM_WIN32_WINDOWS) return;
+    IFileSystem& files = *files_;
+    std::string windows;
+    system_->GetWindowsDirectory(windows);
+    const std::string wininit = windows + "\\WININIT.INI";
+    DWORD attrs = 0;
+    if (files.GetAttributes(wininit, attrs) != ERROR_SUCCESS) return;
+    std::vector<std::string> lines;
+    profile_->GetSection(wininit, "rename", lines);
+    for (const std::string& line : lines) {
+        std::optional<PendingOperation> op = ParseWininitRename(line);
+        if (!op) continue;
+        if (op->target.empty())
+            files.DeleteFile(op->source);
+        else
+            files.MoveFile(op->source, op->target, MOVEFILE_REPLACE_EXISTING);
     }
+    files.MoveFile(wininit, windows + "\\WININIT.BAK", MOVEFILE_REPLACE_EXISTING);
+}
 
-    // 3. RunOnce of the machine, then of the user; each value is deleted before its command runs.
+// RunOnce of the machine, then of the user; each value is deleted before its command runs.
+std::vector<std::string> Machine::TakeRunOnceCommands() {
+    IRegistry& reg = *registry_;
     std::vector<std::string> commands;
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        HKEY h = 0;
         if (reg.OpenKey(root, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
                         KEY_ALL_ACCESS, h) != ERROR_SUCCESS)
             continue;
@@ -314,18 +312,7 @@ std::vector<Machine::StartedCommand> Machine::Restart() {
         }
         reg.CloseKey(h);
     }
-    reboot_->ClearRequest();
-    Flush();
-
-    std::vector<StartedCommand> started;
-    for (const std::string& command : commands) {
-        ProcessStart start;
-        start.commandLine = command;
-        HANDLE process = 0;
-        DWORD rc = processes_->CreateProcess(start, process);
-        started.push_back({command, rc, process});
-    }
-    return started;
+    return commands;
 }
 
 } // namespace tarn::platform::portable

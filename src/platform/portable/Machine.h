@@ -90,6 +90,10 @@ public:
 
 private:
     void CreateFresh();
+    // The steps of Restart, in its order.
+    void DoPendingRenames();
+    void DoWininitRenames();
+    std::vector<std::string> TakeRunOnceCommands();
 
     std::filesystem::path folder_;
     Faults faults_;

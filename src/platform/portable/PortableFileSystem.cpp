@@ -4,6 +4,7 @@
 #include "platform/portable/FileMetaStore.h"
 #include "platform/portable/NameMatcher.h"
 #include "platform/portable/PathMapper.h"
+#include "platform/portable/RestartWork.h"
 #include "platform/portable/ShortNames.h"
 
 #include <algorithm>
@@ -537,46 +538,21 @@ DWORD PortableFileSystem::RecordPendingMove(const std::string& from, const std::
     }
 
     HKEY key = 0;
-    if (LONG error = registry_.CreateKey(HKEY_LOCAL_MACHINE,
-                                         "System\\CurrentControlSet\\Control\\Session Manager",
+    if (LONG error = registry_.CreateKey(HKEY_LOCAL_MACHINE, kSessionManagerKey,
                                          KEY_QUERY_VALUE | KEY_SET_VALUE, key))
         return static_cast<DWORD>(error);
 
-    // The value is a list of pairs, ended by an empty source; an empty target means delete.
-    std::vector<std::string> strings;
+    // Operations recorded earlier stay ahead of this one.
+    std::vector<PendingOperation> operations;
     DWORD type = 0;
     std::vector<std::uint8_t> data;
-    if (registry_.QueryValue(key, "PendingFileRenameOperations", type, data) == ERROR_SUCCESS &&
-        type == REG_MULTI_SZ) {
-        std::size_t pos = 0;
-        while (pos < data.size()) {
-            auto end = std::find(data.begin() + static_cast<std::ptrdiff_t>(pos), data.end(), 0);
-            std::string src(data.begin() + static_cast<std::ptrdiff_t>(pos), end);
-            if (src.empty()) break;
-            pos = static_cast<std::size_t>(end - data.begin()) + 1;
-            std::string dst;
-            if (pos < data.size()) {
-                auto dstEnd =
-                    std::find(data.begin() + static_cast<std::ptrdiff_t>(pos), data.end(), 0);
-                dst.assign(data.begin() + static_cast<std::ptrdiff_t>(pos), dstEnd);
-                pos = static_cast<std::size_t>(dstEnd - data.begin()) + 1;
-            }
-            strings.push_back(src);
-            strings.push_back(dst);
-        }
-    }
-    strings.push_back("\\??\\" + source);
-    strings.push_back(target.empty()
-                          ? std::string{}
-                          : ((flags & MOVEFILE_REPLACE_EXISTING) ? "!\\??\\" : "\\??\\") + target);
-    std::vector<std::uint8_t> out;
-    for (const auto& s : strings) {
-        out.insert(out.end(), s.begin(), s.end());
-        out.push_back(0);
-    }
-    out.push_back(0);
-    LONG error = registry_.SetValue(key, "PendingFileRenameOperations", REG_MULTI_SZ, out.data(),
-                                    out.size());
+    if (registry_.QueryValue(key, kPendingRenamesValue, type, data) == ERROR_SUCCESS &&
+        type == REG_MULTI_SZ)
+        operations = DecodePendingRenames(data);
+    operations.push_back({source, target, (flags & MOVEFILE_REPLACE_EXISTING) != 0});
+    const std::vector<std::uint8_t> out = EncodePendingRenames(operations);
+    LONG error =
+        registry_.SetValue(key, kPendingRenamesValue, REG_MULTI_SZ, out.data(), out.size());
     registry_.CloseKey(key);
     return static_cast<DWORD>(error);
 }
