@@ -4,6 +4,7 @@
 
 #include "platform/Console.h"
 #include "platform/Platform.h"
+#include "platform/ScopedRegKey.h"
 
 #include <iostream>
 #include <nlohmann/json.hpp>
@@ -19,23 +20,12 @@ constexpr const char* kUninstallList = "Software\\Microsoft\\Windows\\CurrentVer
 constexpr const char* kShownValues[] = {"DisplayName", "DisplayVersion", "Publisher",
                                         "UninstallString"};
 
-class OpenKey {
-public:
-    OpenKey(HKEY parent, const std::string& sub) {
-        ok_ = Registry().OpenKey(parent, sub, KEY_READ, h_) == ERROR_SUCCESS;
-    }
-    ~OpenKey() {
-        if (ok_) Registry().CloseKey(h_);
-    }
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-    explicit operator bool() const { return ok_; }
-    HKEY Get() const { return h_; }
-
-private:
-    HKEY h_ = 0;
-    bool ok_ = false;
-};
+// Opened for reading; invalid when it cannot be, for whatever reason, and then skipped as missing.
+ScopedRegKey OpenForReading(HKEY parent, const std::string& sub) {
+    ScopedRegKey key(Registry());
+    static_cast<void>(key.Open(parent, sub, KEY_READ));
+    return key;
+}
 
 struct Product {
     std::string key; // host text, as every field here
@@ -44,10 +34,10 @@ struct Product {
 };
 
 // A string value as host text; nothing when absent or not a string.
-std::optional<std::string> StringValue(HKEY key, const char* name) {
+std::optional<std::string> StringValue(const ScopedRegKey& key, const char* name) {
     DWORD type = 0;
     std::vector<std::uint8_t> data;
-    if (Registry().QueryValue(key, name, type, data) != ERROR_SUCCESS) return std::nullopt;
+    if (key.ReadValue(name, type, data) != ERROR_SUCCESS) return std::nullopt;
     if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
     std::string text(data.begin(), data.end());
     text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
@@ -56,18 +46,18 @@ std::optional<std::string> StringValue(HKEY key, const char* name) {
 
 std::vector<Product> ReadProducts() {
     std::vector<Product> products;
-    OpenKey list(HKEY_LOCAL_MACHINE, kUninstallList);
-    if (!list) return products;
+    const ScopedRegKey list = OpenForReading(HKEY_LOCAL_MACHINE, kUninstallList);
+    if (!list.Valid()) return products;
     std::string name;
-    for (DWORD i = 0; Registry().EnumKey(list.Get(), i, name) == ERROR_SUCCESS; ++i) {
-        OpenKey key(list.Get(), name);
-        if (!key) continue;
+    for (DWORD i = 0; list.EnumKey(i, name) == ERROR_SUCCESS; ++i) {
+        const ScopedRegKey key = OpenForReading(list.Handle(), name);
+        if (!key.Valid()) continue;
         Product p;
         p.key = ToHostText(name);
         for (std::size_t v = 0; v < std::size(kShownValues); ++v)
-            p.values[v] = StringValue(key.Get(), kShownValues[v]);
-        p.filesRecorded = static_cast<bool>(OpenKey(key.Get(), "Files")) ||
-                          static_cast<bool>(OpenKey(key.Get(), "ActiveX"));
+            p.values[v] = StringValue(key, kShownValues[v]);
+        p.filesRecorded = OpenForReading(key.Handle(), "Files").Valid() ||
+                          OpenForReading(key.Handle(), "ActiveX").Valid();
         products.push_back(std::move(p));
     }
     return products;

@@ -5,6 +5,7 @@
 
 #include "platform/Console.h"
 #include "platform/Platform.h"
+#include "platform/ScopedRegKey.h"
 #include "platform/portable/AtomicFile.h"
 #include "platform/portable/PathMapper.h"
 #include "platform/portable/RegFile.h"
@@ -124,24 +125,6 @@ std::string ShownKey(const portable::KeyPath& key) {
     throw ToolError("ERROR: " + (text.empty() ? "error " + std::to_string(rc) : text));
 }
 
-class Key {
-public:
-    Key(HKEY root, const std::string& sub, REGSAM access) {
-        rc_ = Registry().OpenKey(root, sub, access, h_);
-    }
-    ~Key() {
-        if (rc_ == ERROR_SUCCESS) Registry().CloseKey(h_);
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    LONG Status() const { return rc_; }
-    HKEY Get() const { return h_; }
-
-private:
-    HKEY h_ = 0;
-    LONG rc_;
-};
-
 std::string TypeName(DWORD type) {
     switch (type) {
     case REG_NONE:
@@ -192,27 +175,25 @@ std::string ShowData(DWORD type, const std::vector<std::uint8_t>& data) {
     return hex;
 }
 
-void PrintValue(HKEY h, const std::string& name) {
+void PrintValue(const ScopedRegKey& key, const std::string& name) {
     DWORD type = 0;
     std::vector<std::uint8_t> data;
-    if (Registry().QueryValue(h, name, type, data) != ERROR_SUCCESS) return;
+    if (key.ReadValue(name, type, data) != ERROR_SUCCESS) return;
     Print("    " + (name.empty() ? std::string("(Default)") : name) + "    " + TypeName(type) +
           "    " + ShowData(type, data) + "\n");
 }
 
 void QueryKey(HKEY root, const std::string& sub, const std::string& shown, bool recursive) {
-    Key key(root, sub, KEY_READ);
-    if (key.Status() != ERROR_SUCCESS) {
-        if (key.Status() == static_cast<LONG>(ERROR_FILE_NOT_FOUND)) NotFound();
-        Failed(key.Status());
+    ScopedRegKey key(Registry());
+    if (LONG rc = key.Open(root, sub, KEY_READ); rc != ERROR_SUCCESS) {
+        if (rc == static_cast<LONG>(ERROR_FILE_NOT_FOUND)) NotFound();
+        Failed(rc);
     }
     Print("\n" + shown + "\n");
     std::string name;
-    for (DWORD i = 0; Registry().EnumValue(key.Get(), i, name) == ERROR_SUCCESS; ++i)
-        PrintValue(key.Get(), name);
-    std::vector<std::string> subkeys;
-    for (DWORD i = 0; Registry().EnumKey(key.Get(), i, name) == ERROR_SUCCESS; ++i)
-        subkeys.push_back(name);
+    for (DWORD i = 0; key.EnumValue(i, name) == ERROR_SUCCESS; ++i)
+        PrintValue(key, name);
+    const std::vector<std::string> subkeys = key.SubKeyNames();
     for (const std::string& s : subkeys) {
         std::string childSub = sub.empty() ? s : sub + "\\" + s;
         if (recursive)
@@ -290,13 +271,9 @@ std::vector<std::uint8_t> EncodeData(const RegArgs& r, DWORD& type) {
 
 LONG DeleteTree(HKEY root, const std::string& sub) {
     {
-        Key key(root, sub, KEY_READ);
-        if (key.Status() != ERROR_SUCCESS) return key.Status();
-        std::vector<std::string> subkeys;
-        std::string name;
-        for (DWORD i = 0; Registry().EnumKey(key.Get(), i, name) == ERROR_SUCCESS; ++i)
-            subkeys.push_back(name);
-        for (const std::string& s : subkeys)
+        ScopedRegKey key(Registry());
+        if (LONG rc = key.Open(root, sub, KEY_READ); rc != ERROR_SUCCESS) return rc;
+        for (const std::string& s : key.SubKeyNames())
             if (LONG rc = DeleteTree(root, sub + "\\" + s); rc != ERROR_SUCCESS) return rc;
     }
     return Registry().DeleteKey(root, sub);
@@ -319,13 +296,13 @@ int RunQuery(Context& context, const std::vector<std::string>& args) {
     portable::KeyPath key = KeyArg(r);
     std::string shown = ShownKey(key);
     if (r.value) {
-        Key k(key.root, key.subKey, KEY_READ);
-        if (k.Status() != ERROR_SUCCESS) NotFound();
+        ScopedRegKey k(Registry());
+        if (k.Open(key.root, key.subKey, KEY_READ) != ERROR_SUCCESS) NotFound();
         DWORD type = 0;
         std::vector<std::uint8_t> data;
-        if (Registry().QueryValue(k.Get(), *r.value, type, data) != ERROR_SUCCESS) NotFound();
+        if (k.ReadValue(*r.value, type, data) != ERROR_SUCCESS) NotFound();
         Print("\n" + shown + "\n");
-        PrintValue(k.Get(), *r.value);
+        PrintValue(k, *r.value);
         std::cout << '\n';
         return 0;
     }
@@ -339,27 +316,19 @@ int RunAdd(Context& context, const std::vector<std::string>& args) {
     portable::KeyPath key = KeyArg(r);
     DWORD type = REG_SZ;
     std::vector<std::uint8_t> data = EncodeData(r, type);
-    HKEY h = 0;
-    if (LONG rc = Registry().CreateKey(key.root, key.subKey, KEY_ALL_ACCESS, h);
-        rc != ERROR_SUCCESS)
-        Failed(rc);
-    struct Closer {
-        HKEY h;
-        ~Closer() { Registry().CloseKey(h); }
-    } closer{h};
+    ScopedRegKey k(Registry());
+    if (LONG rc = k.Create(key.root, key.subKey, KEY_ALL_ACCESS); rc != ERROR_SUCCESS) Failed(rc);
     if (r.value || r.data) {
         std::string name = r.value.value_or("");
         DWORD oldType = 0;
         std::vector<std::uint8_t> old;
-        if (Registry().QueryValue(h, name, oldType, old) == ERROR_SUCCESS &&
+        if (k.ReadValue(name, oldType, old) == ERROR_SUCCESS &&
             !Ask(r.force,
                  "Value " + (name.empty() ? "(Default)" : name) + " exists, overwrite(Yes/No)?")) {
             std::cout << "The operation was cancelled.\n";
             return 1;
         }
-        if (LONG rc = Registry().SetValue(h, name, type, data.data(), data.size());
-            rc != ERROR_SUCCESS)
-            Failed(rc);
+        if (LONG rc = k.WriteValue(name, type, data); rc != ERROR_SUCCESS) Failed(rc);
     }
     std::cout << "The operation completed successfully.\n";
     return 0;
@@ -370,17 +339,12 @@ int RunDelete(Context& context, const std::vector<std::string>& args) {
     portable::KeyPath key = KeyArg(r);
     const std::string shown = ShownKey(key);
     if (r.value || r.allValues) {
-        Key k(key.root, key.subKey, KEY_ALL_ACCESS);
-        if (k.Status() == static_cast<LONG>(ERROR_FILE_NOT_FOUND)) NotFound();
-        if (k.Status() != ERROR_SUCCESS) Failed(k.Status());
-        std::vector<std::string> names;
-        if (r.allValues) {
-            std::string name;
-            for (DWORD i = 0; Registry().EnumValue(k.Get(), i, name) == ERROR_SUCCESS; ++i)
-                names.push_back(name);
-        } else {
-            names.push_back(*r.value);
-        }
+        ScopedRegKey k(Registry());
+        const LONG opened = k.Open(key.root, key.subKey, KEY_ALL_ACCESS);
+        if (opened == static_cast<LONG>(ERROR_FILE_NOT_FOUND)) NotFound();
+        if (opened != ERROR_SUCCESS) Failed(opened);
+        const std::vector<std::string> names =
+            r.allValues ? k.ValueNames() : std::vector<std::string>{*r.value};
         std::string what =
             r.allValues ? "all values under " + shown
                         : "the registry value " + (r.value->empty() ? "(Default)" : *r.value);
@@ -389,16 +353,15 @@ int RunDelete(Context& context, const std::vector<std::string>& args) {
             return 1;
         }
         for (const std::string& name : names)
-            if (LONG rc = Registry().DeleteValue(k.Get(), name); rc != ERROR_SUCCESS) {
+            if (LONG rc = k.DeleteValue(name); rc != ERROR_SUCCESS) {
                 if (rc == static_cast<LONG>(ERROR_FILE_NOT_FOUND)) NotFound();
                 Failed(rc);
             }
     } else {
         if (key.subKey.empty()) throw UsageError("a whole root cannot be deleted");
-        {
-            Key k(key.root, key.subKey, KEY_READ);
-            if (k.Status() == static_cast<LONG>(ERROR_FILE_NOT_FOUND)) NotFound();
-        }
+        if (ScopedRegKey k(Registry());
+            k.Open(key.root, key.subKey, KEY_READ) == static_cast<LONG>(ERROR_FILE_NOT_FOUND))
+            NotFound();
         if (!Ask(r.force, "Permanently delete the registry key " + shown + " (Yes/No)?")) {
             std::cout << "The operation was cancelled.\n";
             return 1;

@@ -1,5 +1,6 @@
 #include "platform/portable/Machine.h"
 
+#include "platform/ScopedRegKey.h"
 #include "platform/TerminalUserInterface.h"
 #include "platform/portable/FileMetaStore.h"
 #include "platform/portable/MachineLock.h"
@@ -31,19 +32,22 @@ std::string HostExecutable() {
 
 void WriteString(IRegistry& reg, HKEY root, const std::string& key, const std::string& name,
                  const std::string& value) {
-    HKEY h = 0;
-    if (reg.CreateKey(root, key, KEY_ALL_ACCESS, h) != ERROR_SUCCESS)
+    ScopedRegKey k(reg);
+    if (k.Create(root, key, KEY_ALL_ACCESS) != ERROR_SUCCESS)
         throw MachineError("Cannot write the registry key " + key);
-    std::string data = value + '\0';
-    reg.SetValue(h, name, REG_SZ, reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
-    reg.CloseKey(h);
+    k.WriteString(name, value);
 }
 
 void DeleteValue(IRegistry& reg, HKEY root, const std::string& key, const std::string& name) {
-    HKEY h = 0;
-    if (reg.OpenKey(root, key, KEY_SET_VALUE, h) != ERROR_SUCCESS) return;
-    reg.DeleteValue(h, name);
-    reg.CloseKey(h);
+    ScopedRegKey k(reg);
+    if (k.Open(root, key, KEY_SET_VALUE) != ERROR_SUCCESS) return;
+    k.DeleteValue(name);
+}
+
+// A key the machine starts with even while it is empty; one that cannot be made is left out.
+void AddEmptyKey(IRegistry& reg, HKEY root, const std::string& key) {
+    ScopedRegKey k(reg);
+    static_cast<void>(k.Create(root, key, KEY_ALL_ACCESS));
 }
 
 // Settings of the embedded machine itself, kept in its registry as Wine keeps its own.
@@ -161,15 +165,11 @@ void Machine::CreateFresh() {
     WriteString(reg, HKEY_LOCAL_MACHINE, kWindowsVersionKey, "CommonFilesDir",
                 "C:\\Program Files\\Common Files");
     WriteString(reg, HKEY_CURRENT_USER, "Control Panel\\International", "Locale", "00000409");
-    HKEY h = 0;
     for (const char* key :
          {"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
-          "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", kSessionManagerKey}) {
-        if (reg.CreateKey(HKEY_LOCAL_MACHINE, key, KEY_ALL_ACCESS, h) == ERROR_SUCCESS)
-            reg.CloseKey(h);
-    }
-    if (reg.CreateKey(HKEY_CURRENT_USER, "Environment", KEY_ALL_ACCESS, h) == ERROR_SUCCESS)
-        reg.CloseKey(h);
+          "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", kSessionManagerKey})
+        AddEmptyKey(reg, HKEY_LOCAL_MACHINE, key);
+    AddEmptyKey(reg, HKEY_CURRENT_USER, "Environment");
     Flush();
 }
 
@@ -178,11 +178,10 @@ void Machine::SetWindowsVersion(DWORD platformId, DWORD major, DWORD minor, DWOR
     std::string dotted = std::to_string(major) + "." + std::to_string(minor);
     if (platformId == VER_PLATFORM_WIN32_WINDOWS) {
         // A 95-family machine has no Windows NT version key.
-        HKEY h = 0;
-        if (reg.OpenKey(HKEY_LOCAL_MACHINE, kNtVersionKey, KEY_ALL_ACCESS, h) == ERROR_SUCCESS) {
-            reg.DeleteValue(h, "CurrentVersion");
-            reg.DeleteValue(h, "CurrentBuildNumber");
-            reg.CloseKey(h);
+        if (ScopedRegKey nt(reg);
+            nt.Open(HKEY_LOCAL_MACHINE, kNtVersionKey, KEY_ALL_ACCESS) == ERROR_SUCCESS) {
+            nt.DeleteValue("CurrentVersion");
+            nt.DeleteValue("CurrentBuildNumber");
         }
         WriteString(reg, HKEY_LOCAL_MACHINE, kWindowsVersionKey, "VersionNumber",
                     dotted + "." + std::to_string(build));
@@ -236,14 +235,12 @@ std::vector<Machine::StartedCommand> Machine::Restart() {
 
 // Delayed moves and deletes recorded by MoveFileEx; the value goes once they have been tried.
 void Machine::DoPendingRenames() {
-    IRegistry& reg = *registry_;
     IFileSystem& files = *files_;
-    HKEY h = 0;
-    if (reg.OpenKey(HKEY_LOCAL_MACHINE, kSessionManagerKey, KEY_ALL_ACCESS, h) != ERROR_SUCCESS)
-        return;
+    ScopedRegKey key(*registry_);
+    if (key.Open(HKEY_LOCAL_MACHINE, kSessionManagerKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return;
     DWORD type = 0;
     std::vector<std::uint8_t> data;
-    if (reg.QueryValue(h, kPendingRenamesValue, type, data) == ERROR_SUCCESS) {
+    if (key.ReadValue(kPendingRenamesValue, type, data) == ERROR_SUCCESS) {
         for (const PendingOperation& op : DecodePendingRenames(data)) {
             if (!op.target.empty()) {
                 files.MoveFile(op.source, op.target,
@@ -257,9 +254,8 @@ void Machine::DoPendingRenames() {
             else
                 files.DeleteFile(op.source);
         }
-        reg.DeleteValue(h, kPendingRenamesValue);
+        key.DeleteValue(kPendingRenamesValue);
     }
-    reg.CloseKey(h);
 }
 
 // WININIT.INI of the 95 family; afterwards it is kept as WININIT.BAK.
@@ -287,30 +283,18 @@ void Machine::DoWininitRenames() {
 
 // RunOnce of the machine, then of the user; each value is deleted before its command runs.
 std::vector<std::string> Machine::TakeRunOnceCommands() {
-    IRegistry& reg = *registry_;
     std::vector<std::string> commands;
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        HKEY h = 0;
-        if (reg.OpenKey(root, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-                        KEY_ALL_ACCESS, h) != ERROR_SUCCESS)
+        ScopedRegKey runOnce(*registry_);
+        if (runOnce.Open(root, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+                         KEY_ALL_ACCESS) != ERROR_SUCCESS)
             continue;
-        std::vector<std::string> names;
-        std::string name;
-        for (DWORD i = 0; reg.EnumValue(h, i, name) == ERROR_SUCCESS; ++i)
-            names.push_back(name);
-        for (const std::string& n : names) {
-            DWORD type = 0;
-            std::vector<std::uint8_t> data;
-            bool isString = reg.QueryValue(h, n, type, data) == ERROR_SUCCESS &&
-                            (type == REG_SZ || type == REG_EXPAND_SZ);
-            reg.DeleteValue(h, n);
-            if (!isString) continue;
-            std::string command(data.begin(), data.end());
-            while (!command.empty() && command.back() == '\0')
-                command.pop_back();
-            if (!command.empty()) commands.push_back(command);
+        for (const std::string& n : runOnce.ValueNames()) {
+            std::string command;
+            const bool isString = runOnce.ReadString(n, command) == ERROR_SUCCESS;
+            runOnce.DeleteValue(n);
+            if (isString && !command.empty()) commands.push_back(command);
         }
-        reg.CloseKey(h);
     }
     return commands;
 }

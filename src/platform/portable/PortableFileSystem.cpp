@@ -1,5 +1,6 @@
 #include "platform/portable/PortableFileSystem.h"
 
+#include "platform/ScopedRegKey.h"
 #include "platform/portable/Faults.h"
 #include "platform/portable/FileMetaStore.h"
 #include "platform/portable/NameMatcher.h"
@@ -537,24 +538,20 @@ DWORD PortableFileSystem::RecordPendingMove(const std::string& from, const std::
             return ERROR_ACCESS_DENIED;
     }
 
-    HKEY key = 0;
-    if (LONG error = registry_.CreateKey(HKEY_LOCAL_MACHINE, kSessionManagerKey,
-                                         KEY_QUERY_VALUE | KEY_SET_VALUE, key))
+    ScopedRegKey key(registry_);
+    if (LONG error =
+            key.Create(HKEY_LOCAL_MACHINE, kSessionManagerKey, KEY_QUERY_VALUE | KEY_SET_VALUE))
         return static_cast<DWORD>(error);
 
     // Operations recorded earlier stay ahead of this one.
     std::vector<PendingOperation> operations;
     DWORD type = 0;
     std::vector<std::uint8_t> data;
-    if (registry_.QueryValue(key, kPendingRenamesValue, type, data) == ERROR_SUCCESS &&
-        type == REG_MULTI_SZ)
+    if (key.ReadValue(kPendingRenamesValue, type, data) == ERROR_SUCCESS && type == REG_MULTI_SZ)
         operations = DecodePendingRenames(data);
     operations.push_back({source, target, (flags & MOVEFILE_REPLACE_EXISTING) != 0});
-    const std::vector<std::uint8_t> out = EncodePendingRenames(operations);
-    LONG error =
-        registry_.SetValue(key, kPendingRenamesValue, REG_MULTI_SZ, out.data(), out.size());
-    registry_.CloseKey(key);
-    return static_cast<DWORD>(error);
+    return static_cast<DWORD>(
+        key.WriteValue(kPendingRenamesValue, REG_MULTI_SZ, EncodePendingRenames(operations)));
 }
 
 // --- searching -------------------------------------------------------------------------------
