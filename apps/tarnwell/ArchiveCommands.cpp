@@ -6,7 +6,9 @@
 #include "archive/ArchivePaths.h"
 #include "archive/DiskSizeLimit.h"
 #include "archive/cmp_TTarnCompress.h"
+#include "framework/FileExists.h"
 #include "framework/Format.h"
+#include "framework/TextCase.h"
 #include "platform/Platform.h"
 #include "platform/portable/PathMapper.h"
 #include "routines/routines_Exceptions.h"
@@ -29,8 +31,8 @@ namespace tarn::tool {
 namespace {
 
 using namespace tarn::archive;
-using version::AnsiToUtf8;
 using platform::portable::HostOutput;
+using version::AnsiToUtf8;
 
 volatile std::sig_atomic_t interrupted = 0;
 
@@ -64,8 +66,7 @@ std::string MachinePath(Context& context, const std::string& path) {
 
 // The machine path of a file or folder the command writes: the one place of the host's drive
 // the machine may change for it.
-std::string OutputPath(Context& context, const std::string& path,
-                       HostOutput kind) {
+std::string OutputPath(Context& context, const std::string& path, HostOutput kind) {
     const std::string machinePath = MachinePath(context, path);
     platform::portable::Machine& machine = context.Open();
     if (auto host = machine.GetPathMapper().ToHost(machinePath))
@@ -87,7 +88,7 @@ version::TOverwriteType ParseOverwrite(const std::string& text) {
         {"version", version::owVersion},         {"date", version::owDate},
         {"versiondate", version::owVersionDate}, {"ask", version::owAsk}};
     for (const auto& [name, rule] : rules)
-        if (SameText(text, name)) return rule;
+        if (SameTextAscii(text, name)) return rule;
     throw UsageError("unknown overwrite rule: " + text +
                      " (always, never, version, date, versiondate or ask)");
 }
@@ -322,7 +323,7 @@ int ResolveMember(Context& context, TTarnCompress& compress, const std::string& 
     auto newest = [&](std::string_view wanted) {
         int found = -1;
         for (int i = 0; i < headers.Count(); ++i)
-            if (SameText(nameOf(i), UpToSemicolon(wanted))) found = i;
+            if (SameTextAscii(nameOf(i), UpToSemicolon(wanted))) found = i;
         return found;
     };
     if (const int i = newest(name); i >= 0) return i;
@@ -332,9 +333,9 @@ int ResolveMember(Context& context, TTarnCompress& compress, const std::string& 
     const ETarnCompress notFound(SNotInArchive, name, compress.CompressedFile());
     int found = -1;
     for (int i = 0; i < headers.Count(); ++i) {
-        if (!SameText(ExtractFileName(nameOf(i)), name)) continue;
+        if (!SameTextAscii(ExtractFileName(nameOf(i)), name)) continue;
         // Two different members of that file name: the name does not say which.
-        if (found >= 0 && !SameText(nameOf(found), nameOf(i))) throw notFound;
+        if (found >= 0 && !SameTextAscii(nameOf(found), nameOf(i))) throw notFound;
         found = i;
     }
     if (found < 0) throw notFound;
@@ -349,7 +350,7 @@ std::vector<int> NewestMembers(const TFileHeaders& headers) {
     for (int i = headers.Count() - 1; i >= 0; --i) {
         const std::string name = ExtractFileName(headers.GetFileHeaders(i).Record.FileName);
         if (std::any_of(names.begin(), names.end(),
-                        [&](const std::string& n) { return SameText(n, name); }))
+                        [&](const std::string& n) { return SameTextAscii(n, name); }))
             continue;
         names.push_back(name);
         positions.push_back(i);
@@ -366,9 +367,8 @@ int RunExtract(Context& context, const ArchiveOptions& options) {
     TTarnCompress& compress = *session.compress;
     compress.SetOffset(options.offset);
     compress.SetOverwrite(rule);
-    const std::string folder =
-        OutputPath(context, options.directory.empty() ? "." : options.directory,
-                   HostOutput::Folder);
+    const std::string folder = OutputPath(
+        context, options.directory.empty() ? "." : options.directory, HostOutput::Folder);
     compress.SetExtractDirectory(folder);
     if (rule == version::owAsk) AskBeforeReplacing(compress, folder);
     compress.OnNewDisk = [](TTarnCompress& sender, int disk, std::string& path) {

@@ -2,7 +2,7 @@
 // of files on the machine and the overwrite decision between two of them.
 #include "Commands.h"
 
-#include "platform/Platform.h"
+#include "framework/FileExists.h"
 #include "version/AnsiText.h"
 #include "version/VersionTables.h"
 #include "version/cmp_TVersion.h"
@@ -66,12 +66,6 @@ TOverwriteType ParseRule(const std::string& text) {
     if (auto rule = OverwriteTypeFromName("ow" + text)) return *rule;
     throw UsageError("unknown rule: " + text +
                      " (owAlways, owNever, owVersion, owDate, owVersionDate or owAsk)");
-}
-
-bool FileExists(const std::string& fileName) {
-    platform::DWORD attributes = 0;
-    return platform::Files().GetAttributes(fileName, attributes) == platform::ERROR_SUCCESS &&
-           (attributes & platform::FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 const char* Meaning(int result) {

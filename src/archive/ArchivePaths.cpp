@@ -1,9 +1,8 @@
 #include "archive/ArchivePaths.h"
 
+#include "framework/TextCase.h"
 #include "platform/Platform.h"
 #include "routines/routines_Text.h"
-
-#include <algorithm>
 
 namespace tarn::archive {
 namespace {
@@ -16,15 +15,6 @@ std::size_t NameStart(std::string_view path) {
     for (std::size_t i = path.size(); i > 0; --i)
         if (IsSeparator(path[i - 1])) return i;
     return 0;
-}
-
-char Fold(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool Attributes(const std::string& path, platform::DWORD& attributes) {
-    return !path.empty() &&
-           platform::Files().GetAttributes(path, attributes) == platform::ERROR_SUCCESS;
 }
 
 } // namespace
@@ -53,22 +43,15 @@ std::string TrimBlanks(std::string_view text) {
     return std::string(text);
 }
 
-bool SameText(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) { return Fold(x) == Fold(y); });
-}
-
 std::string_view UpToSemicolon(std::string_view text) {
     return text.substr(0, text.find(';'));
 }
 
-bool FileExists(const std::string& path) {
-    platform::DWORD attributes = 0;
-    return Attributes(path, attributes) && (attributes & platform::FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 bool DirectoryExists(const std::string& path) {
     platform::DWORD attributes = 0;
-    return Attributes(path, attributes) && (attributes & platform::FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return !path.empty() &&
+           platform::Files().GetAttributes(path, attributes) == platform::ERROR_SUCCESS &&
+           (attributes & platform::FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool ForceDirectories(const std::string& folder) {
@@ -90,11 +73,11 @@ bool SameFile(const std::string& a, const std::string& b) {
     std::string fullA, fullB, shortA, shortB;
     if (files.GetFullPathName(a, fullA) != platform::ERROR_SUCCESS ||
         files.GetFullPathName(b, fullB) != platform::ERROR_SUCCESS)
-        return SameText(a, b);
-    if (SameText(fullA, fullB)) return true;
+        return SameTextAscii(a, b);
+    if (SameTextAscii(fullA, fullB)) return true;
     return files.GetShortPathName(fullA, shortA) == platform::ERROR_SUCCESS &&
            files.GetShortPathName(fullB, shortB) == platform::ERROR_SUCCESS &&
-           SameText(shortA, shortB);
+           SameTextAscii(shortA, shortB);
 }
 
 } // namespace tarn::archive

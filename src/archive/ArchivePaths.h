@@ -15,13 +15,9 @@ std::string ExtractFilePath(std::string_view path);
 std::string ChangeFileExt(std::string_view path, std::string_view ext);
 // Without leading and trailing blanks and control characters.
 std::string TrimBlanks(std::string_view text);
-// Equal with ASCII letters folded.
-bool SameText(std::string_view a, std::string_view b);
 // The text up to its first ";" (all of it when it has none).
 std::string_view UpToSemicolon(std::string_view text);
 
-// An existing file (not a folder).
-bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 // Creates the folder with all missing parents; true when it exists afterwards.
 bool ForceDirectories(const std::string& folder);

@@ -1,6 +1,7 @@
 #include "archive/DiskSizeLimit.h"
 
 #include "archive/ArchivePaths.h"
+#include "framework/TextCase.h"
 #include "routines/routines_Text.h"
 
 #include <algorithm>
@@ -29,7 +30,7 @@ bool DiskSizeLimit::Inside(const std::string& path) {
     std::string full;
     if (inner_.GetFullPathName(path, full) != ERROR_SUCCESS) return false;
     full = Normal(full);
-    return full.size() > folder_.size() && SameText(full.substr(0, folder_.size()), folder_);
+    return full.size() > folder_.size() && SameTextAscii(full.substr(0, folder_.size()), folder_);
 }
 
 DWORD DiskSizeLimit::CreateFile(const std::string& path, DWORD access, DWORD share,

@@ -4,6 +4,7 @@
 #include "archive/ArchivePaths.h"
 #include "framework/Streams.h"
 #include "framework/StringList.h"
+#include "framework/TextCase.h"
 #include "routines/routines_Exceptions.h"
 
 namespace tarn::archive {
@@ -39,7 +40,7 @@ void TFileHeaders::Add(std::unique_ptr<TFileHeader> header) {
 int TFileHeaders::Find(std::string_view name) const {
     const std::string_view wanted = UpToSemicolon(name);
     for (std::size_t i = 0; i < headers_.size(); ++i)
-        if (SameText(headers_[i]->Record.FileName, wanted)) return static_cast<int>(i);
+        if (SameTextAscii(headers_[i]->Record.FileName, wanted)) return static_cast<int>(i);
     return -1;
 }
 

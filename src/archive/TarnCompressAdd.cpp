@@ -5,6 +5,7 @@
 #include "archive/ArchiveTail.h"
 #include "archive/ScopeExit.h"
 #include "archive/cmp_TTarnCompress.h"
+#include "framework/FileExists.h"
 #include "framework/FileStream.h"
 #include "platform/Platform.h"
 #include "routines/routines_Exceptions.h"

@@ -4,6 +4,7 @@
 #include "archive/BusyCursor.h"
 #include "archive/InstallAbort.h"
 #include "archive/cmp_TTarnCompress.h"
+#include "framework/FileExists.h"
 #include "framework/FileStream.h"
 #include "platform/Platform.h"
 #include "routines/routines_Exceptions.h"

@@ -6,6 +6,7 @@
 #include "archive/ScopeExit.h"
 #include "archive/ZlibInflater.h"
 #include "archive/cmp_TTarnCompress.h"
+#include "framework/FileExists.h"
 #include "framework/FileStream.h"
 #include "platform/Platform.h"
 #include "routines/routines_Exceptions.h"

@@ -6,7 +6,9 @@
 #include "archive/ArchiveMessages.h"
 #include "archive/ArchivePaths.h"
 #include "archive/BusyCursor.h"
+#include "framework/FileExists.h"
 #include "framework/FileStream.h"
+#include "framework/TextCase.h"
 #include "platform/Platform.h"
 #include "routines/routines_Exceptions.h"
 #include "routines/routines_Text.h"
@@ -17,8 +19,9 @@ TTarnCompress::TTarnCompress(TComponent* owner) : TComponent(owner) {}
 TTarnCompress::~TTarnCompress() = default;
 
 void TTarnCompress::SetCompressedFile(const std::string& fileName) {
-    if (SameText(fileName, compressedFile_)) return;
-    if (loaded_ && !SameText(ChangeFileExt(fileName, ".1"), ChangeFileExt(compressedFile_, ".1")))
+    if (SameTextAscii(fileName, compressedFile_)) return;
+    if (loaded_ &&
+        !SameTextAscii(ChangeFileExt(fileName, ".1"), ChangeFileExt(compressedFile_, ".1")))
         loaded_ = false;
     compressedFile_ = fileName;
 }

@@ -1,25 +1,13 @@
 #include "framework/ClassRegistry.h"
 
 #include "framework/Component.h"
-
-#include <algorithm>
+#include "framework/TextCase.h"
 
 namespace tarn {
 
-namespace {
-
-std::string Upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
-        return static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-    });
-    return text;
-}
-
-} // namespace
-
 TClassInfo& TClassInfo::Property(TPropertyInfo info) {
     for (auto& existing : properties_)
-        if (Upper(existing.name) == Upper(info.name)) {
+        if (SameTextAscii(existing.name, info.name)) {
             existing = std::move(info);
             return *this;
         }
@@ -28,10 +16,9 @@ TClassInfo& TClassInfo::Property(TPropertyInfo info) {
 }
 
 const TPropertyInfo* TClassInfo::FindProperty(const std::string& name) const {
-    const std::string key = Upper(name);
     for (const TClassInfo* c = this; c; c = c->parent_)
         for (const auto& p : c->properties_)
-            if (Upper(p.name) == key) return &p;
+            if (SameTextAscii(p.name, name)) return &p;
     return nullptr;
 }
 
@@ -54,7 +41,7 @@ TClassRegistry& TClassRegistry::Global() {
 TClassInfo& TClassRegistry::Register(std::type_index type, const std::string& name,
                                      const std::string& parent,
                                      std::function<TComponent*(TComponent*)> create) {
-    auto found = byName_.find(Upper(name));
+    auto found = byName_.find(UpperCaseAscii(name));
     if (found != byName_.end()) return *found->second;
     const TClassInfo* parentInfo = nullptr;
     if (!parent.empty()) {
@@ -63,13 +50,13 @@ TClassInfo& TClassRegistry::Register(std::type_index type, const std::string& na
     }
     auto info = std::make_unique<TClassInfo>(name, parentInfo, std::move(create));
     TClassInfo& result = *info;
-    byName_[Upper(name)] = std::move(info);
+    byName_[UpperCaseAscii(name)] = std::move(info);
     byType_[type] = &result;
     return result;
 }
 
 const TClassInfo* TClassRegistry::FindClass(const std::string& name) const {
-    auto found = byName_.find(Upper(name));
+    auto found = byName_.find(UpperCaseAscii(name));
     return found == byName_.end() ? nullptr : found->second.get();
 }
 

@@ -1,15 +1,11 @@
 #include "framework/Component.h"
 
+#include "framework/TextCase.h"
+
 #include <algorithm>
-#include <cctype>
 
 namespace tarn {
 namespace {
-
-bool SameText(std::string_view a, std::string_view b) {
-    return std::ranges::equal(
-        a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
-}
 
 void Erase(std::vector<TComponent*>& list, TComponent* item) {
     auto it = std::find(list.begin(), list.end(), item);
@@ -75,7 +71,7 @@ int TComponent::ComponentIndex() const {
 TComponent* TComponent::FindComponent(std::string_view name) const {
     if (name.empty()) return nullptr;
     for (TComponent* c : components_)
-        if (SameText(c->name_, name)) return c;
+        if (SameTextAscii(c->name_, name)) return c;
     return nullptr;
 }
 

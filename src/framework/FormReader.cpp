@@ -1,6 +1,7 @@
 #include "framework/FormReader.h"
 
 #include "framework/FileStream.h"
+#include "framework/TextCase.h"
 
 #include <charconv>
 #include <cmath>
@@ -10,15 +11,6 @@
 namespace tarn {
 
 namespace {
-
-bool Same(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 struct PendingReference {
     TComponent* component;
@@ -58,7 +50,7 @@ private:
     void ReadObject(TComponent* form, std::unique_ptr<TComponent>& created) {
         const TToken keyword = lexer_.Next();
         if (keyword.kind != TTokenKind::Name ||
-            !(Same(keyword.text, "object") || Same(keyword.text, "inherited")))
+            !(SameTextAscii(keyword.text, "object") || SameTextAscii(keyword.text, "inherited")))
             lexer_.Expected("'object'", keyword);
         const TToken name = Expect(TTokenKind::Name, "Component name");
         ExpectSymbol(":");
@@ -85,12 +77,12 @@ private:
 
         for (;;) {
             const TToken& next = lexer_.Peek();
-            if (next.kind == TTokenKind::Name && Same(next.text, "end")) {
+            if (next.kind == TTokenKind::Name && SameTextAscii(next.text, "end")) {
                 lexer_.Next();
                 return;
             }
             if (next.kind == TTokenKind::Name &&
-                (Same(next.text, "object") || Same(next.text, "inherited"))) {
+                (SameTextAscii(next.text, "object") || SameTextAscii(next.text, "inherited"))) {
                 std::unique_ptr<TComponent> unused;
                 ReadObject(owner, unused);
                 continue;
@@ -110,7 +102,7 @@ private:
         if (property->isReference) {
             if (value.kind != TValueKind::Identifier)
                 lexer_.Fail(line, "Component name expected for " + name.text);
-            if (!Same(value.text, "nil"))
+            if (!SameTextAscii(value.text, "nil"))
                 pending_.push_back({&component, property, value.text, line});
             else
                 Assign(component, *property, TValue::Ref(nullptr), line);
@@ -189,7 +181,8 @@ private:
 
     void ResolveReferences(TComponent& form) {
         for (const auto& p : pending_) {
-            TComponent* target = Same(p.target, form.Name()) ? &form : form.FindComponent(p.target);
+            TComponent* target =
+                SameTextAscii(p.target, form.Name()) ? &form : form.FindComponent(p.target);
             if (!target)
                 lexer_.Fail(p.line, p.component->Name() + "." + p.property->name +
                                         " names the component " + p.target +

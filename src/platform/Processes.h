@@ -27,7 +27,4 @@ public:
     virtual DWORD CloseProcess(HANDLE process) = 0;
 };
 
-constexpr DWORD INFINITE_WAIT = 0xFFFFFFFFu;
-constexpr DWORD WAIT_TIMEOUT_CODE = 258;
-
 } // namespace tarn::platform

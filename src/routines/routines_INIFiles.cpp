@@ -1,12 +1,10 @@
 #include "routines/routines_INIFiles.h"
 
 #include "framework/StringList.h"
+#include "framework/TextCase.h"
 #include "platform/Platform.h"
 #include "routines/routines_API.h"
 #include "routines/routines_Text.h"
-
-#include <algorithm>
-#include <cctype>
 
 namespace tarn {
 
@@ -15,11 +13,7 @@ using namespace tarn::platform;
 namespace {
 
 bool IsRenameHeader(const std::string& line) {
-    static const std::string header = "[RENAME]";
-    return line.size() == header.size() &&
-           std::equal(line.begin(), line.end(), header.begin(), [](char a, char b) {
-               return std::toupper(static_cast<unsigned char>(a)) == b;
-           });
+    return SameTextAscii(line, "[RENAME]");
 }
 
 void AddWininitDelete(const std::string& path) {

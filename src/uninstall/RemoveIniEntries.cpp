@@ -20,13 +20,9 @@ std::string NamePart(const std::string& line) {
     return line.substr(0, line.find('='));
 }
 
-bool SameText(const std::string& a, const std::string& b) {
-    return UpperCaseAnsi(a) == UpperCaseAnsi(b);
-}
-
 // Section and entry names as the profile functions compare them: blanks around them do not count.
 bool SameName(const std::string& a, const std::string& b) {
-    return SameText(TrimBlanks(a), TrimBlanks(b));
+    return SameTextAnsi(TrimBlanks(a), TrimBlanks(b));
 }
 
 } // namespace

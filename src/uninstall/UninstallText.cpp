@@ -1,7 +1,5 @@
 #include "uninstall/UninstallText.h"
 
-#include "platform/Platform.h"
-
 #include <charconv>
 
 namespace tarn::uninstall {
@@ -16,17 +14,6 @@ std::string TrimBlanks(const std::string& text) {
     return text.substr(first, last - first);
 }
 
-std::string UpperCaseAnsi(const std::string& text) {
-    std::string upper = text;
-    for (char& c : upper) {
-        const auto u = static_cast<unsigned char>(c);
-        // ASCII letters, and the Windows-1252 letters of the Latin-1 range but the division sign.
-        if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7))
-            c = static_cast<char>(u - 0x20);
-    }
-    return upper;
-}
-
 std::optional<std::int32_t> StrToIntStrict(const std::string& text) {
     std::size_t first = 0;
     while (first < text.size() && static_cast<unsigned char>(text[first]) <= ' ')
@@ -38,12 +25,6 @@ std::optional<std::int32_t> StrToIntStrict(const std::string& text) {
     auto [at, error] = std::from_chars(begin, end, value);
     if (error != std::errc() || at != end || begin == end) return std::nullopt;
     return value;
-}
-
-bool FileExists(const std::string& path) {
-    platform::DWORD attributes = 0;
-    if (platform::Files().GetAttributes(path, attributes) != platform::ERROR_SUCCESS) return false;
-    return (attributes & platform::FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 std::string FolderPartOf(const std::string& path) {

@@ -1,6 +1,10 @@
 // Small text and file helpers of the uninstaller.
 #pragma once
 
+// The phases use FileExists and the ANSI case rule together with the helpers below.
+#include "framework/FileExists.h"
+#include "framework/TextCase.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,11 +13,8 @@ namespace tarn::uninstall {
 
 // Without leading and trailing characters at or below the space.
 std::string TrimBlanks(const std::string& text);
-std::string UpperCaseAnsi(const std::string& text);
 // A decimal integer (leading blanks and a sign allowed) that fits 32 bits; nullopt otherwise.
 std::optional<std::int32_t> StrToIntStrict(const std::string& text);
-// An existing file (not a folder) on the machine.
-bool FileExists(const std::string& path);
 // The text up to and including the last backslash or colon.
 std::string FolderPartOf(const std::string& path);
 

@@ -1,4 +1,5 @@
 // The file comparisons of TVersionResource, the version text comparison and the shared reader.
+#include "framework/FileExists.h"
 #include "framework/FileStream.h"
 #include "platform/Platform.h"
 #include "version/FileDates.h"
@@ -44,12 +45,6 @@ std::string Trim(const std::string& s) {
     while (last > first && static_cast<unsigned char>(s[last - 1]) <= ' ')
         --last;
     return s.substr(first, last - first);
-}
-
-bool FileExists(const std::string& fileName) {
-    platform::DWORD attributes = 0;
-    return platform::Files().GetAttributes(fileName, attributes) == platform::ERROR_SUCCESS &&
-           (attributes & platform::FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 std::string FileVersionOf(const std::string& fileName) {

@@ -1,5 +1,7 @@
 #include "version/VersionTables.h"
 
+#include "framework/TextCase.h"
+
 #include <array>
 #include <utility>
 
@@ -77,19 +79,10 @@ constexpr std::array<LanguageEntry, kCharacterSetCount> kCharacterSets = {{
 constexpr std::array<std::string_view, 6> kOverwriteTypes = {
     "owAlways", "owNever", "owVersion", "owDate", "owVersionDate", "owAsk"};
 
-bool SameText(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        if (fold(a[i]) != fold(b[i])) return false;
-    }
-    return true;
-}
-
 template <class E, class Table, class NameOf>
 std::optional<E> FromName(const Table& table, std::string_view name, NameOf nameOf) {
     for (std::size_t i = 0; i < table.size(); ++i)
-        if (SameText(nameOf(table[i]), name)) return static_cast<E>(i);
+        if (SameTextAscii(nameOf(table[i]), name)) return static_cast<E>(i);
     return std::nullopt;
 }
 

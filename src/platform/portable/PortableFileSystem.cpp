@@ -25,10 +25,6 @@ namespace tarn::platform::portable {
 namespace fs = std::filesystem;
 namespace {
 
-constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
-constexpr DWORD ERROR_DIRECTORY = 267;
-constexpr DWORD GENERIC_ALL = 0x10000000u;
-
 // Attribute bits the side store keeps for files and for folders; read-only of a file is the
 // host's write bit instead.
 constexpr DWORD kFileMetaBits = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
@@ -376,7 +372,7 @@ DWORD PortableFileSystem::RemoveDirectory(const std::string& path) {
     Resolved target;
     if (DWORD error = Resolve(path, target)) return error;
     if (!target.exists) return MissingError(target);
-    if (!target.isDir) return ERROR_DIRECTORY;
+    if (!target.isDir) return ERROR_DIRECTORY_INVALID;
     if (target.isRoot || IsProtectedHost(target) ||
         (AttributesOf(target) & FILE_ATTRIBUTE_READONLY))
         return ERROR_ACCESS_DENIED;

@@ -11,20 +11,13 @@ constexpr REGSAM kReadRights = KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | KEY_NO
 constexpr REGSAM kWriteRights =
     KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE_ACCESS;
 
-constexpr REGSAM kGenericRead = 0x80000000u;
-constexpr REGSAM kGenericWrite = 0x40000000u;
-constexpr REGSAM kGenericExecute = 0x20000000u;
-constexpr REGSAM kGenericAll = 0x10000000u;
-constexpr REGSAM kMaximumAllowed = 0x02000000u;
-constexpr REGSAM kWow64Views = 0x0300u; // KEY_WOW64_64KEY | KEY_WOW64_32KEY: one view here
-
-// The specific key rights a request stands for.
+// The specific key rights a request stands for; both registry views are one here.
 REGSAM MapGenericRights(REGSAM requested) {
-    REGSAM mapped = requested & ~(kGenericRead | kGenericWrite | kGenericExecute | kGenericAll |
-                                  kMaximumAllowed | kWow64Views);
-    if (requested & (kGenericRead | kGenericExecute)) mapped |= KEY_READ;
-    if (requested & kGenericWrite) mapped |= KEY_WRITE;
-    if (requested & kGenericAll) mapped |= KEY_ALL_ACCESS;
+    REGSAM mapped = requested & ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL |
+                                  MAXIMUM_ALLOWED | KEY_WOW64_64KEY | KEY_WOW64_32KEY);
+    if (requested & (GENERIC_READ | GENERIC_EXECUTE)) mapped |= KEY_READ;
+    if (requested & GENERIC_WRITE) mapped |= KEY_WRITE;
+    if (requested & GENERIC_ALL) mapped |= KEY_ALL_ACCESS;
     return mapped;
 }
 
@@ -71,7 +64,7 @@ REGSAM PortableRegistry::DeniedRights(const RegKey& key) const {
 
 LONG PortableRegistry::Grant(REGSAM denied, REGSAM requested, REGSAM& granted) {
     granted = MapGenericRights(requested);
-    if (requested & kMaximumAllowed) granted |= KEY_ALL_ACCESS & ~denied;
+    if (requested & MAXIMUM_ALLOWED) granted |= KEY_ALL_ACCESS & ~denied;
     return (granted & denied) ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
 }
 

@@ -12,10 +12,6 @@
 
 namespace tarn::platform::portable {
 
-// advapi32's answer to a subkey path that starts with a backslash (not in WinTypes.h since only
-// the embedded registry produces it).
-constexpr DWORD ERROR_BAD_PATHNAME = 161;
-
 class PortableRegistry : public IRegistry {
 public:
     PortableRegistry(RegistryStore& store, Faults& faults);

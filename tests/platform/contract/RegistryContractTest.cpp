@@ -16,7 +16,7 @@ using Names = std::vector<std::string>;
 using Data = std::vector<std::uint8_t>;
 
 constexpr LONG kOk = ERROR_SUCCESS;
-constexpr LONG kBadPathname = 161; // ERROR_BAD_PATHNAME
+constexpr LONG kBadPathname = ERROR_BAD_PATHNAME;
 
 Data Sz(const std::string& s) {
     Data d(s.begin(), s.end());

@@ -19,8 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace platform;
 
-constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
-
 class PortableFiles : public ::testing::Test {
 protected:
     void SetUp() override { fs::create_directories(machine_.Host("C:\\Scratch")); }
