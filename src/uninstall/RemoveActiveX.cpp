@@ -1,8 +1,6 @@
 // The ActiveX/OCX phase: servers are unregistered the way their kind asks, then deleted.
-#include "platform/Platform.h"
 #include "routines/cmp_TTarnRegistry.h"
-#include "routines/routines_FileSystem.h"
-#include "platform/Processes.h"
+#include "uninstall/UninstallActions.h"
 #include "uninstall/UninstallForm.h"
 #include "uninstall/UninstallText.h"
 
@@ -15,15 +13,13 @@ void TForm1::RemoveActiveXComponents() {
         TtarnRegistry record;
         SetRootByCode(record, rcLocalMachine);
         if (!record.OpenKey(key, false)) return;
-        if (!DryRun) record.DeleteValue("Entries");
         TStringList names;
-        record.GetValueNames(names);
-        if (DryRun && names.IndexOf("Entries") >= 0) names.Delete(names.IndexOf("Entries"));
+        actions_->ForgetEntryCount(record, names);
         const int n = names.Count();
         for (int k = 0; k < n; ++k) {
             SetProgress(k, n);
             RemoveRecordedServer(record.ReadString(names[k]));
-            ForgetRecordValue(record, names[k]);
+            actions_->ForgetRecordValue(record, names[k]);
         }
         record.CloseKey();
     }
@@ -40,9 +36,9 @@ void TForm1::RemoveRecordedServer(const std::string& data) {
                            next == std::string::npos ? std::string::npos : next - semicolon - 1);
     }
     const auto count = SharedCount(path);
-    if (count && *count >= 2) return LowerSharedCount(path, *count);
+    if (count && *count >= 2) return actions_->LowerSharedCount(path, *count);
     if (!ConfirmFileDelete(path)) return Report("kept " + path + ", because the answer was No");
-    if (count) DeleteSharedCount(path);
+    if (count) actions_->DeleteSharedCount(path);
     if (TrimBlanks(path).empty()) return;
     if (kind == "0")
         UnregisterLibrary(path);
@@ -51,61 +47,17 @@ void TForm1::RemoveRecordedServer(const std::string& data) {
     else
         Report("skipped unregistering " + path + ", because its kind is not 0 or 1");
     NoteFolder(path);
-    if (FileExists(path)) DeleteOwnedFile(path);
+    if (FileExists(path)) actions_->DeleteOwnedFile(path);
 }
 
 void TForm1::UnregisterLibrary(const std::string& path) {
     if (TrimBlanks(path).empty() || !FileExists(path)) return;
-    if (DryRun) {
-        Report("unregister " + path + " through DllUnregisterServer");
-        return;
-    }
-    platform::ILibraries& libraries = platform::Libraries();
-    platform::HANDLE library = 0;
-    if (libraries.LoadLibrary(path, library) != platform::ERROR_SUCCESS) {
-        Report("skipped unregistering " + path + ", because it cannot be loaded");
-        return;
-    }
-    try {
-        if (auto entry = libraries.GetEntryPoint(library, "DllUnregisterServer")) {
-            entry();
-            Report("unregistered " + path);
-        } else {
-            Report("skipped unregistering " + path + ", because it has no DllUnregisterServer");
-        }
-    } catch (...) {
-        // A failing entry point changes nothing here.
-    }
-    libraries.FreeLibrary(library);
+    actions_->UnregisterLibrary(path);
 }
 
 void TForm1::UnregisterServerExe(const std::string& path) {
     if (TrimBlanks(path).empty() || !FileExists(path)) return;
-    if (DryRun) {
-        Report("unregister " + path + " by starting it with /UNREGSERVER");
-        return;
-    }
-    // Started as the program launcher starts it, but waited for: a server still running holds
-    // its file, which would then stay behind after the run.
-    platform::IProcesses& processes = platform::Processes();
-    platform::ProcessStart start;
-    start.application = path;
-    start.commandLine = "/UNREGSERVER";
-    start.showWindow = platform::SW_SHOWNORMAL;
-    platform::HANDLE process = 0;
-    if (const platform::DWORD rc = processes.CreateProcess(start, process);
-        rc != platform::ERROR_SUCCESS)
-        RaiseLaunchError(LaunchErrorCodeOf(rc));
-    processes.WaitForInputIdle(process, platform::INFINITE_WAIT);
-    platform::DWORD exitCode = 0;
-    const platform::DWORD waited = processes.WaitForExit(process, kServerWaitMs, exitCode);
-    processes.CloseProcess(process);
-    if (waited == platform::ERROR_SUCCESS)
-        Report("unregistered " + path + " (started with /UNREGSERVER, exit code " +
-               std::to_string(exitCode) + ")");
-    else
-        Report("started " + path + " with /UNREGSERVER; it was still running after " +
-               std::to_string(kServerWaitMs / 1000) + " s");
+    actions_->UnregisterServerProgram(path);
 }
 
 } // namespace tarn::uninstall

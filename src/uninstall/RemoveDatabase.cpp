@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "routines/cmp_TTarnRegistry.h"
 #include "routines/routines_Registry.h"
+#include "uninstall/UninstallActions.h"
 #include "uninstall/UninstallForm.h"
 #include "uninstall/UninstallText.h"
 
@@ -41,17 +42,12 @@ void TForm1::RemoveAliases() {
     GetRegistrySubKeyNames(rcLocalMachine, key, aliases);
     bool attempted = false;
     for (int i = 0; i < aliases.Count(); ++i) {
-        if (DryRun) {
-            Report("delete alias " + aliases[i]);
-        } else {
-            engine.DeleteAlias(ToOem(aliases[i]));
-            Report("deleted alias " + aliases[i]);
-            DeleteRegistryKeyTree(rcLocalMachine, key + "\\" + aliases[i]);
-        }
+        actions_->DeleteAlias(engine, aliases[i]);
+        actions_->ForgetRecordKey(key + "\\" + aliases[i]);
         attempted = true;
     }
     DeleteRecordTree(key);
-    if (attempted && !DryRun) engine.SaveConfig(true);
+    if (attempted) actions_->SaveEngineConfig(engine);
 }
 
 void TForm1::RemoveDatabaseEngine() {
@@ -92,21 +88,16 @@ void TForm1::RemoveDatabaseEngine() {
     }
     const std::int64_t left = static_cast<std::int64_t>(*uses) - added;
     if (left > 0) {
-        if (DryRun) {
-            Report("keep the database engine with use count " + std::to_string(left));
-            return;
-        }
-        engine.WriteString("UseCount", std::to_string(left));
-        Report("kept the database engine with use count " + std::to_string(left));
+        actions_->LowerEngineUseCount(engine, left);
         ForgetEngineUses();
         return;
     }
     engine.CloseKey();
-    if (!Confirm(SConfirmEngineDelete)) {
+    if (!actions_->Ask(SConfirmEngineDelete)) {
         Report("kept the database engine, because the answer was No");
         return;
     }
-    if (!configFile.empty() && FileExists(configFile)) DeleteOwnedFile(configFile);
+    if (!configFile.empty() && FileExists(configFile)) actions_->DeleteOwnedFile(configFile);
     NoteFolder(configFile);
     DeleteRecordTree(kEngineKey);
     DeleteRecordTree(kBlw32Key);
@@ -122,11 +113,7 @@ void TForm1::RemoveDatabaseEngine() {
 void TForm1::ForgetEngineUses() {
     // The uses are given back once: a run started again after a stop must not lower the count
     // a second time. The key itself goes with the record.
-    if (DryRun) return;
-    TtarnRegistry record;
-    SetRootByCode(record, rcLocalMachine);
-    record.SetLazyWrite(false);
-    if (record.OpenKey(FRecordKey + "\\BDE", false)) record.DeleteValue("Entries");
+    actions_->ForgetRecordValue(FRecordKey + "\\BDE", "Entries");
 }
 
 } // namespace tarn::uninstall

@@ -4,8 +4,8 @@
 #include "framework/Exception.h"
 #include "platform/Platform.h"
 #include "routines/cmp_TTarnRegistry.h"
-#include "routines/routines_API.h"
-#include "routines/routines_Registry.h"
+#include "uninstall/IniFileEdit.h"
+#include "uninstall/UninstallActions.h"
 #include "uninstall/UninstallForm.h"
 #include "uninstall/UninstallText.h"
 
@@ -66,19 +66,25 @@ void TForm1::RemoveIniEntries() {
             Report("skipped INI file " + fileName + ", because it or its entries are missing");
             continue;
         }
-        if (DryRun) {
-            DescribeIniFile(recordKey, fileName);
-            continue;
-        }
-        RemoveIniFileEntries(recordKey, fileName, fileName);
-        TakeAwayEmptyIniFile(fileName);
-        DeleteRegistryKeyTree(rcLocalMachine, recordKey);
+        RemoveIniFile(recordKey, fileName);
     }
     DeleteRecordTree(key);
 }
 
-void TForm1::RemoveIniFileEntries(const std::string& recordKey, const std::string& fileName,
-                                  const std::string& target) {
+void TForm1::RemoveIniFile(const std::string& recordKey, const std::string& fileName) {
+    auto file = actions_->EditIniFile(fileName);
+    if (!file) return;
+    RemoveIniFileEntries(recordKey, *file);
+    const bool empty = FileSizeOf(file->Path(), fileName) == 0;
+    file.reset(); // a scratch copy must not count as one of a folder's entries
+    if (empty) {
+        NoteFolder(fileName);
+        actions_->RemoveEmptyIniFile(fileName);
+    }
+    actions_->ForgetRecordKey(recordKey);
+}
+
+void TForm1::RemoveIniFileEntries(const std::string& recordKey, IniFileEdit& file) {
     TStringList sections;
     {
         TtarnRegistry entries;
@@ -92,17 +98,17 @@ void TForm1::RemoveIniFileEntries(const std::string& recordKey, const std::strin
             TtarnRegistry sectionKey;
             SetRootByCode(sectionKey, rcLocalMachine);
             if (!sectionKey.OpenKey(sectionRecord, false)) continue;
-            RemoveIniSection(sectionKey, sections[s], fileName, target);
+            RemoveIniSection(sectionKey, sections[s], file);
         }
-        if (!DryRun) DeleteRegistryKeyTree(rcLocalMachine, sectionRecord);
+        actions_->ForgetRecordKey(sectionRecord);
     }
 }
 
 void TForm1::RemoveIniSection(TtarnRegistry& sectionKey, const std::string& section,
-                              const std::string& fileName, const std::string& target) {
+                              IniFileEdit& file) {
     platform::IProfile& profile = platform::Profile();
     std::vector<std::string> lines;
-    profile.GetSection(target, section, lines);
+    profile.GetSection(file.Path(), section, lines);
     TStringList recorded;
     sectionKey.GetValueNames(recorded);
     for (int r = 0; r < recorded.Count(); ++r) {
@@ -116,53 +122,16 @@ void TForm1::RemoveIniSection(TtarnRegistry& sectionKey, const std::string& sect
             return SameName(NamePart(line), name);
         });
         std::erase_if(lines, [&](const auto& line) { return SameName(NamePart(line), name); });
-        for (std::ptrdiff_t m = 0; m < matches; ++m) {
-            if (profile.DeleteKey(target, section, name) != platform::ERROR_SUCCESS)
-                throw Exception(SUnableToWrite, fileName);
-            Report((DryRun ? "remove [" : "removed [") + section + "] " + name + " from " +
-                   fileName);
-        }
-        ForgetRecordValue(sectionKey, name);
+        for (std::ptrdiff_t m = 0; m < matches; ++m)
+            actions_->DeleteIniEntry(file, section, name);
+        actions_->ForgetRecordValue(sectionKey, name);
     }
     if (!lines.empty()) return;
     std::vector<std::string> names;
-    profile.GetSectionNames(target, names);
+    profile.GetSectionNames(file.Path(), names);
     const bool present = std::any_of(names.begin(), names.end(),
                                      [&](const auto& n) { return SameName(n, section); });
-    if (!present) return;
-    if (profile.EraseSection(target, section) != platform::ERROR_SUCCESS)
-        throw Exception(SUnableToWrite, fileName);
-    Report((DryRun ? "remove section [" : "removed section [") + section + "] from " + fileName);
-}
-
-void TForm1::DescribeIniFile(const std::string& recordKey, const std::string& fileName) {
-    // The removal runs on a copy in the temporary folder, so the dry run reports what the run
-    // would do down to a file left empty, and the file itself is not touched.
-    platform::IFileSystem& files = platform::Files();
-    std::string copy;
-    try {
-        copy = CreateTempFileName(true);
-    } catch (const std::exception&) {
-        copy.clear();
-    }
-    if (copy.empty() || files.CopyFile(fileName, copy, false) != platform::ERROR_SUCCESS) {
-        if (!copy.empty()) files.DeleteFile(copy);
-        Report("skipped INI file " + fileName + ", because it could not be copied to look at");
-        return;
-    }
-    try {
-        RemoveIniFileEntries(recordKey, fileName, copy);
-    } catch (...) {
-        files.DeleteFile(copy);
-        throw;
-    }
-    const bool empty = FileSizeOf(copy, fileName) == 0;
-    files.DeleteFile(copy);
-    if (!empty) return;
-    NoteFolder(fileName);
-    Report("delete " + fileName);
-    // The file itself is still one of the folder's entries.
-    if (CountFolderEntries(fileName) == 1) Report("remove folder " + FolderPartOf(fileName));
+    if (present) actions_->EraseIniSection(file, section);
 }
 
 std::uint64_t TForm1::FileSizeOf(const std::string& path, const std::string& shownAs) {
@@ -177,17 +146,6 @@ std::uint64_t TForm1::FileSizeOf(const std::string& path, const std::string& sho
     files.CloseFile(file);
     if (error != platform::ERROR_SUCCESS) throw EFOpenError(SFOpenError, shownAs);
     return size;
-}
-
-void TForm1::TakeAwayEmptyIniFile(const std::string& fileName) {
-    if (FileSizeOf(fileName, fileName) != 0) return;
-    NoteFolder(fileName);
-    DeleteOwnedFile(fileName);
-    if (CountFolderEntries(fileName) == 0) {
-        const std::string folder = FolderPartOf(fileName);
-        if (platform::Files().RemoveDirectory(folder) == platform::ERROR_SUCCESS)
-            Report("removed folder " + folder);
-    }
 }
 
 } // namespace tarn::uninstall

@@ -3,7 +3,7 @@
 #include "framework/Exception.h"
 #include "platform/Platform.h"
 #include "routines/cmp_TTarnRegistry.h"
-#include "routines/routines_Registry.h"
+#include "uninstall/UninstallActions.h"
 #include "uninstall/UninstallForm.h"
 
 #include <memory>
@@ -97,7 +97,7 @@ bool TForm1::DeleteRecordedKeys(TSortableStringList& list) {
         SetRootByCode(target, static_cast<std::uint8_t>(info->RootCode));
         if (target.OpenKey(path, false)) RemoveRecordedKey(target, path, info->RecordPath, record);
         // The entry is done with: a run started again does not come back to it.
-        if (!DryRun) DeleteRegistryKeyTree(rcLocalMachine, info->RecordPath);
+        actions_->ForgetRecordKey(info->RecordPath);
     }
     return true;
 }
@@ -108,28 +108,12 @@ void TForm1::RemoveRecordedKey(TtarnRegistry& target, const std::string& path,
         TStringList values;
         record.GetValueNames(values);
         for (int v = 0; v < values.Count(); ++v) {
-            if (DryRun) {
-                if (target.ValueExists(values[v]))
-                    Report("delete value " + values[v] + " of " + path);
-                continue;
-            }
-            if (target.DeleteValue(values[v])) Report("deleted value " + values[v] + " of " + path);
-            record.DeleteValue(values[v]);
+            actions_->DeleteRecordedValue(target, path, values[v]);
+            actions_->ForgetRecordValue(record, values[v]);
         }
         record.CloseKey();
     }
-    if (DryRun) {
-        Report("delete key " + path + " when it is empty");
-        return;
-    }
-    TStringList left;
-    target.GetValueNames(left);
-    if (left.Count() != 0 || target.HasSubKeys()) {
-        Report("kept key " + path + ", because it holds other values or keys");
-        return;
-    }
-    target.CloseKey();
-    if (target.DeleteKey(path)) Report("deleted key " + path);
+    actions_->RemoveKeyWhenEmpty(target, path);
 }
 
 } // namespace tarn::uninstall

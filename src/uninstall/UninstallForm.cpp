@@ -4,8 +4,8 @@
 #include "platform/Platform.h"
 #include "routines/cmp_TTarnRegistry.h"
 #include "routines/routines_API.h"
-#include "routines/routines_INIFiles.h"
 #include "routines/routines_Registry.h"
+#include "uninstall/UninstallActions.h"
 #include "uninstall/UninstallText.h"
 
 #include <cmath>
@@ -13,7 +13,9 @@
 namespace tarn::uninstall {
 
 TForm1::TForm1(IUninstallView& view, TComponent* owner)
-    : TComponent(owner), view_(view), FRemovedDirs(std::make_unique<TStringList>()) {}
+    : TComponent(owner), view_(view), FRemovedDirs(std::make_unique<TStringList>()) {
+    ChooseActions();
+}
 
 TForm1::~TForm1() = default;
 
@@ -39,11 +41,13 @@ void TForm1::FormCreate(const std::vector<std::string>& arguments) {
     view_.SetCaption("Remove " + FProductName);
     FRecordKey = TrimBlanks(kUninstallKey + FProductName);
     state_ = TUninstallState::usReady;
+    ChooseActions();
 }
 
 void TForm1::StartBtnClick(TComponent*) {
     view_.SetStartEnabled(false);
     state_ = TUninstallState::usStopped; // until the last step is reached
+    ChooseActions();
     RunPhase(TPhaseBox::pbAliases, false, [this] { RemoveAliases(); });
     RunPhase(TPhaseBox::pbActiveX, true, [this] { RemoveActiveXComponents(); });
     RunPhase(TPhaseBox::pbFiles, true, [this] { RemoveFiles(); });
@@ -63,15 +67,15 @@ void TForm1::StartBtnClick(TComponent*) {
 
     if (RemoveOwnProgram) {
         const std::string self = platform::System().GetModuleFileName();
-        if (DryRun) {
-            Report("delete own program " + self);
-        } else if (platform::Files().DeleteFile(self) == platform::ERROR_SUCCESS) {
-            Report("deleted own program " + self);
+        switch (actions_->RemoveOwnProgram(self)) {
+        case ProgramFate::Deleted:
             Inform(FProductName + SRemovedItself);
-        } else {
-            DeleteFileOnReboot(self);
-            Report("scheduled own program " + self + " for deletion at restart");
+            break;
+        case ProgramFate::AtRestart:
             Inform("The uninstallation program for " + FProductName + SRemovedAtReboot);
+            break;
+        case ProgramFate::Planned:
+            break;
         }
     }
     state_ = TUninstallState::usFinished;
@@ -80,6 +84,11 @@ void TForm1::StartBtnClick(TComponent*) {
 
 void TForm1::CloseBtnClick(TComponent*) {
     view_.Close();
+}
+
+void TForm1::ChooseActions() {
+    actions_ = MakeUninstallActions(
+        DryRun, DryRunAnswer, [this](const std::string& line) { Report(line); }, view_);
 }
 
 void TForm1::RunPhase(TPhaseBox box, bool withProgress, const std::function<void()>& phase) {
@@ -143,18 +152,8 @@ void TForm1::Inform(const std::string& text) {
     platform::UI().Inform(Title(), text);
 }
 
-bool TForm1::Confirm(const std::string& text) {
-    if (DryRun) {
-        Report("ask: " + text + (DryRunAnswer ? " (answered Yes)" : " (answered No)"));
-        return DryRunAnswer;
-    }
-    view_.BeforeBox();
-    const bool yes = platform::UI().Confirm("Confirm", text);
-    return yes;
-}
-
 bool TForm1::ConfirmFileDelete(const std::string& path) {
-    return Confirm(Format(SConfirmFileDelete, path));
+    return actions_->Ask(Format(SConfirmFileDelete, path));
 }
 
 void TForm1::Report(const std::string& line) {
@@ -210,46 +209,8 @@ std::optional<std::int32_t> TForm1::SharedCount(std::string& path) {
     return count;
 }
 
-void TForm1::DeleteOwnedFile(const std::string& path) {
-    if (DryRun) {
-        Report("delete " + path);
-        return;
-    }
-    if (platform::Files().DeleteFile(path) == platform::ERROR_SUCCESS)
-        Report("deleted " + path);
-    else
-        Report("kept " + path + ", because it could not be deleted");
-}
-
-void TForm1::LowerSharedCount(const std::string& name, std::int32_t count) {
-    if (DryRun) {
-        Report("keep " + name + " with count " + std::to_string(count - 1));
-        return;
-    }
-    WriteRegistryInteger(rcLocalMachine, kSharedDllsKey, name, count - 1);
-    Report("kept " + name + " with count " + std::to_string(count - 1));
-}
-
-void TForm1::DeleteSharedCount(const std::string& name) {
-    if (DryRun) {
-        Report("delete shared count of " + name);
-        return;
-    }
-    DeleteRegistryValue(rcLocalMachine, kSharedDllsKey, name);
-    Report("deleted shared count of " + name);
-}
-
 void TForm1::DeleteRecordTree(const std::string& key) {
-    if (!RecordKeyExists(key)) return;
-    if (DryRun) {
-        Report("delete registry key HKEY_LOCAL_MACHINE" + key);
-        return;
-    }
-    DeleteRegistryKeyTree(rcLocalMachine, key);
-    if (RecordKeyExists(key))
-        Report("kept registry key HKEY_LOCAL_MACHINE" + key + ", because it could not be deleted");
-    else
-        Report("deleted registry key HKEY_LOCAL_MACHINE" + key);
+    if (RecordKeyExists(key)) actions_->DeleteKeyTree(key);
 }
 
 bool TForm1::RecordFound() const {
@@ -260,10 +221,6 @@ bool TForm1::RecordKeyExists(const std::string& key) {
     TtarnRegistry probe;
     SetRootByCode(probe, rcLocalMachine);
     return probe.KeyExists(key);
-}
-
-void TForm1::ForgetRecordValue(TtarnRegistry& key, const std::string& name) {
-    if (!DryRun) key.DeleteValue(name);
 }
 
 } // namespace tarn::uninstall

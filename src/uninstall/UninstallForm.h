@@ -23,6 +23,9 @@ class TtarnRegistry;
 
 namespace tarn::uninstall {
 
+class IniFileEdit;
+class UninstallActions;
+
 inline constexpr const char* kUninstallKey =
     "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 inline constexpr const char* kSharedDllsKey =
@@ -97,7 +100,8 @@ public:
 
     // For the command-line tool. Every action taken (or, in a dry run, that would be taken) is
     // reported as one line. A dry run changes nothing: it reads the record and the machine and
-    // reports; questions are reported and answered with DryRunAnswer.
+    // reports; questions are reported and answered with DryRunAnswer. Both are read when the run
+    // starts (and by FormCreate, for phases run on their own).
     std::function<void(const std::string&)> OnAction;
     bool DryRun = false;
     bool DryRunAnswer = false;
@@ -108,7 +112,6 @@ public:
 private:
     void ShowError(const std::string& text);
     void Inform(const std::string& text);
-    bool Confirm(const std::string& text);
     void Report(const std::string& line);
     void SetProgress(int k, int n);
     void RunPhase(TPhaseBox box, bool withProgress, const std::function<void()>& phase);
@@ -119,8 +122,8 @@ private:
     // Whether the shared-library key holds any count. A phase asks once: it only lowers or
     // deletes counts it found, so an empty key stays empty and every lookup can be spared.
     static bool SharedCountsRecorded();
-    // The file operations of the phases, reported and skipped in a dry run.
-    void DeleteOwnedFile(const std::string& path);
+    // The actions of a real run or, when DryRun is set, of a dry run.
+    void ChooseActions();
     // One entry of the files phase: its shared count lowered, or the file deleted (after the
     // question when it has a count).
     void RemoveRecordedFile(std::string path);
@@ -128,29 +131,23 @@ private:
     void RemoveRecordedServer(const std::string& data);
     // A recorded file: its folder noted and the file deleted when it exists.
     void DeleteRecordedFile(const std::string& path);
-    void LowerSharedCount(const std::string& name, std::int32_t count);
-    void DeleteSharedCount(const std::string& name);
+    // A key of HKEY_LOCAL_MACHINE with everything below it, when it exists.
     void DeleteRecordTree(const std::string& key);
     static bool RecordKeyExists(const std::string& key);
-    // A handled entry leaves the record at once, so that a run that stops later and is started
-    // again does not handle it a second time (a shared count lowered twice would let a file go
-    // that another product still uses). A dry run keeps the record.
-    void ForgetRecordValue(TtarnRegistry& key, const std::string& name);
-    // The recorded entries of one INI file taken out of target: the file itself, or in a dry
-    // run a copy of it. Lines name fileName.
-    void RemoveIniFileEntries(const std::string& recordKey, const std::string& fileName,
-                              const std::string& target);
-    void RemoveIniSection(TtarnRegistry& sectionKey, const std::string& section,
-                          const std::string& fileName, const std::string& target);
+    // One recorded INI file: its recorded entries taken out, the file when that left it empty,
+    // then its record.
+    void RemoveIniFile(const std::string& recordKey, const std::string& fileName);
+    void RemoveIniFileEntries(const std::string& recordKey, IniFileEdit& file);
+    void RemoveIniSection(TtarnRegistry& sectionKey, const std::string& section, IniFileEdit& file);
     void ForgetEngineUses();
     // One recorded key: its recorded values deleted, then the key when nothing is left in it.
     void RemoveRecordedKey(TtarnRegistry& target, const std::string& path,
                            const std::string& recordPath, TtarnRegistry& record);
-    void DescribeIniFile(const std::string& recordKey, const std::string& fileName);
     static std::uint64_t FileSizeOf(const std::string& path, const std::string& shownAs);
-    void TakeAwayEmptyIniFile(const std::string& fileName);
 
     IUninstallView& view_;
+    // Everything the phases change goes through these: carried out, or in a dry run reported.
+    std::unique_ptr<UninstallActions> actions_;
     std::string FProductName;
     std::string FRecordKey;
     std::unique_ptr<TStringList> FRemovedDirs;
