@@ -17,7 +17,8 @@ source "$here/../../support/wine-prefix.sh"
 use_virtual_desktop
 
 reg() { "$wine" reg add "$@" /f >/dev/null 2>&1; }
-query() { "$wine" reg query "$@" 2>/dev/null; }
+# reg.exe writes to a pipe in the OEM code page (437 for the prefix's US English).
+query() { "$wine" reg query "$@" 2>/dev/null | iconv -f CP437 -t UTF-8; }
 drive_c=$WINEPREFIX/drive_c
 source "$here/drive.sh"
 source "$here/product.sh"
