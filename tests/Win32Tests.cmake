@@ -11,9 +11,13 @@ file(GLOB TARN_WIN32_PLATFORM_TESTS CONFIGURE_DEPENDS
      ${CMAKE_CURRENT_SOURCE_DIR}/platform/win32/*.cpp
      ${CMAKE_CURRENT_SOURCE_DIR}/platform/CommandLineTest.cpp
      ${CMAKE_CURRENT_SOURCE_DIR}/platform/Win32ContractEnvironment.cpp)
+# The test programs' main puts the running Windows in force for the whole run.
+add_library(tarn_win32_test_main STATIC ${CMAKE_CURRENT_SOURCE_DIR}/support/win32/TestMain.cpp)
+target_link_libraries(tarn_win32_test_main PUBLIC tarn_core tarn_backend GTest::gtest)
+
 add_executable(test_platform ${TARN_WIN32_PLATFORM_TESTS})
 target_include_directories(test_platform PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(test_platform PRIVATE tarn_core tarn_backend GTest::gtest_main GTest::gmock)
+target_link_libraries(test_platform PRIVATE tarn_core tarn_backend tarn_win32_test_main GTest::gmock)
 add_test(NAME platform COMMAND test_platform)
 set_tests_properties(platform PROPERTIES TIMEOUT 300)
 
@@ -30,14 +34,14 @@ target_include_directories(uninstall_driver PRIVATE ${PROJECT_SOURCE_DIR}/apps/u
 target_link_libraries(uninstall_driver PRIVATE tarn_ui_support gdi32 user32)
 add_executable(test_ui ${TARN_UI_DIR}/PngTest.cpp ${TARN_UI_DIR}/DriverOptionsTest.cpp
   ${TARN_UI_DIR}/win32/UninstallWindowTest.cpp ${TARN_UI_DIR}/win32/ProgramArgumentsTest.cpp)
-target_link_libraries(test_ui PRIVATE tarn_ui_support tarn_uninstall_window GTest::gtest_main)
+target_link_libraries(test_ui PRIVATE tarn_ui_support tarn_uninstall_window tarn_win32_test_main)
 add_test(NAME ui COMMAND test_ui)
 
 # The routines on the Windows versions Wine can pretend to be (run-versions.sh sets the prefix's
 # version; without it the cases skip).
 file(GLOB TARN_WIN32_ROUTINE_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/routines/win32/*.cpp)
 add_executable(test_routines ${TARN_WIN32_ROUTINE_TESTS})
-target_link_libraries(test_routines PRIVATE tarn_core tarn_backend GTest::gtest_main)
+target_link_libraries(test_routines PRIVATE tarn_core tarn_backend tarn_win32_test_main)
 add_test(NAME routines.versions
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/routines/win32/run-versions.sh
                  $<TARGET_FILE:test_routines>)

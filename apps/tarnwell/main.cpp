@@ -45,6 +45,8 @@ int main(int argc, char** argv) {
                  "Windows machine to run on."};
     app.name("tarnwell");
     app.require_subcommand(1);
+    // Nothing is in force until a command opens its machine (Context::Open); commands on host
+    // files alone (lang check, machine where) need none.
     Context context;
     app.add_option("--machine", context.machineFolder,
                    "Machine folder (default: $TARNWELL_MACHINE, else "

@@ -7,6 +7,7 @@
 // argument the machine's code page cannot hold.
 #include "platform/Console.h"
 #include "platform/Platform.h"
+#include "platform/portable/Machine.h"
 #include "uninstall/TerminalUninstallView.h"
 #include "uninstall/UninstallForm.h"
 
@@ -17,9 +18,11 @@
 
 int main(int argc, char** argv) {
     using namespace tarn;
+    // The embedded machine the environment names (TARNWELL_MACHINE, else the user's own).
     std::unique_ptr<platform::Backend> machine;
     try {
-        machine = platform::CreateDefaultBackend();
+        machine = std::make_unique<platform::portable::Machine>(
+            platform::portable::Machine::DefaultFolder());
     } catch (const std::exception& e) {
         std::cerr << "uninstall: " << e.what() << '\n';
         return 1;

@@ -1,15 +1,14 @@
 #include "platform/Platform.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace tarn::platform {
 namespace {
 
 struct State {
-    std::unique_ptr<Backend> defaultBackend;
-    Services defaults;
-    Services override;
-    bool hasOverride = false;
+    Services services;
+    bool installed = false;
 };
 
 State& state() {
@@ -29,63 +28,36 @@ Services Merge(const Services& top, const Services& base) {
     if (!s.reboot) s.reboot = base.reboot;
     if (!s.ui) s.ui = base.ui;
     if (!s.database) s.database = base.database;
+    if (!s.console) s.console = base.console;
     return s;
-}
-
-bool Complete(const Services& s) {
-    return s.registry && s.files && s.profile && s.processes && s.libraries && s.system &&
-           s.reboot && s.ui && s.database;
-}
-
-const Services& Defaults() {
-    State& st = state();
-    if (!st.defaultBackend) {
-        st.defaultBackend = CreateDefaultBackend();
-        st.defaults = st.defaultBackend->GetServices();
-        // The default machine is written back when the program ends normally.
-        static bool registered = false;
-        if (!registered) {
-            registered = true;
-            std::atexit([] { ShutdownDefaultBackend(); });
-        }
-    }
-    return st.defaults;
 }
 
 } // namespace
 
-const Services& Current() {
-    State& st = state();
-    if (st.hasOverride && Complete(st.override)) return st.override;
-    if (st.hasOverride) {
-        st.override = Merge(st.override, Defaults());
-        return st.override;
-    }
-    return Defaults();
+void NoBackendInstalled() {
+    std::fputs("no platform backend installed: the program's main (or the test) puts one in "
+               "force with platform::ScopedPlatform before the platform services are used\n",
+               stderr);
+    std::abort();
 }
 
-void ShutdownDefaultBackend() {
-    State& st = state();
-    if (st.defaultBackend) {
-        st.defaultBackend->Flush();
-        st.defaultBackend.reset();
-        st.defaults = Services{};
-    }
+const Services& Current() {
+    const State& st = state();
+    if (!st.installed) NoBackendInstalled();
+    return st.services;
 }
 
 ScopedPlatform::ScopedPlatform(const Services& services)
-    : saved_(state().override), hadOverride_(state().hasOverride) {
+    : saved_(state().services), hadServices_(state().installed) {
     State& st = state();
-    // Fill gaps from what is in force now, without creating the default machine needlessly.
-    Services base = st.hasOverride ? st.override : st.defaults;
-    st.override = Merge(services, base);
-    st.hasOverride = true;
+    st.services = Merge(services, st.services);
+    st.installed = true;
 }
 
 ScopedPlatform::~ScopedPlatform() {
     State& st = state();
-    st.override = saved_;
-    st.hasOverride = hadOverride_;
+    st.services = saved_;
+    st.installed = hadServices_;
 }
 
 } // namespace tarn::platform

@@ -1,8 +1,9 @@
 // The process-wide access point to the platform services. Product code reaches Windows only
-// through these services; which backend provides them is decided at link time, and tests swap
-// them with ScopedPlatform.
+// through these services. Nothing is in force until a program's main puts its backend in force
+// with ScopedPlatform (a test puts its own machine or stand-ins); tests swap them the same way.
 #pragma once
 
+#include "platform/Console.h"
 #include "platform/DatabaseEngine.h"
 #include "platform/FileSystem.h"
 #include "platform/Libraries.h"
@@ -27,6 +28,7 @@ struct Services {
     IReboot* reboot = nullptr;
     IUserInterface* ui = nullptr;
     IDatabaseEngine* database = nullptr;
+    IConsole* console = nullptr;
 };
 
 // A complete set of services that owns what it hands out.
@@ -38,45 +40,54 @@ public:
     virtual void Flush() {}
 };
 
-// Provided by the backend linked into the program (portable or win32).
-std::unique_ptr<Backend> CreateDefaultBackend();
+// Writes "no platform backend installed" to standard error and aborts: a service was asked for
+// while none is in force, a programming error that no caller could handle.
+[[noreturn]] void NoBackendInstalled();
 
-// The services in force; the default backend is created on first use.
+// The services in force; stops the program (NoBackendInstalled) when nothing is.
 const Services& Current();
 
+namespace detail {
+template <class Service> Service& InForce(Service* service) {
+    if (!service) NoBackendInstalled();
+    return *service;
+}
+} // namespace detail
+
 inline IRegistry& Registry() {
-    return *Current().registry;
+    return detail::InForce(Current().registry);
 }
 inline IFileSystem& Files() {
-    return *Current().files;
+    return detail::InForce(Current().files);
 }
 inline IProfile& Profile() {
-    return *Current().profile;
+    return detail::InForce(Current().profile);
 }
 inline IProcesses& Processes() {
-    return *Current().processes;
+    return detail::InForce(Current().processes);
 }
 inline ILibraries& Libraries() {
-    return *Current().libraries;
+    return detail::InForce(Current().libraries);
 }
 inline ISystemInfo& System() {
-    return *Current().system;
+    return detail::InForce(Current().system);
 }
 inline IReboot& Reboot() {
-    return *Current().reboot;
+    return detail::InForce(Current().reboot);
 }
 inline IUserInterface& UI() {
-    return *Current().ui;
+    return detail::InForce(Current().ui);
 }
 inline IDatabaseEngine& Database() {
-    return *Current().database;
+    return detail::InForce(Current().database);
+}
+inline IConsole& Console() {
+    return detail::InForce(Current().console);
 }
 
-// Flushes and frees the default backend (also done at normal exit).
-void ShutdownDefaultBackend();
-
 // Puts a set of services in force for its lifetime, then restores the previous one. Services left
-// null are taken from the set in force when the guard is made.
+// null are taken from the set in force when the guard is made; with nothing in force they stay
+// null, and asking for one stops the program as above.
 class ScopedPlatform {
 public:
     explicit ScopedPlatform(const Services& services);
@@ -87,7 +98,7 @@ public:
 
 private:
     Services saved_;
-    bool hadOverride_;
+    bool hadServices_;
 };
 
 } // namespace tarn::platform

@@ -1,5 +1,5 @@
 #include "platform/TerminalUserInterface.h"
-#include "platform/Console.h"
+#include "platform/Platform.h"
 
 #include <cctype>
 #include <iostream>
@@ -7,9 +7,12 @@
 
 namespace tarn::platform {
 
-TerminalUserInterface::TerminalUserInterface()
+TerminalUserInterface::TerminalUserInterface() : TerminalUserInterface(Console()) {}
+
+TerminalUserInterface::TerminalUserInterface(IConsole& console)
     : in_(std::cin), out_(std::cout), err_(std::cerr),
-      interactive_(IsTerminal(StandardStream::Input) && IsTerminal(StandardStream::Output)) {}
+      interactive_(console.IsTerminal(StandardStream::Input) &&
+                   console.IsTerminal(StandardStream::Output)) {}
 
 TerminalUserInterface::TerminalUserInterface(std::istream& in, std::ostream& out, std::ostream& err)
     : in_(in), out_(out), err_(err), interactive_(false) {}

@@ -3,6 +3,7 @@
 // line, and the end of input answers No.
 #pragma once
 
+#include "platform/Console.h"
 #include "platform/UserInterface.h"
 
 #include <cstdio>
@@ -14,7 +15,11 @@ namespace tarn::platform {
 
 class TerminalUserInterface : public IUserInterface {
 public:
+    // The process's standard streams, interactive when both are a terminal of the console in
+    // force.
     TerminalUserInterface();
+    // The same, asking the given console (a backend's own, made before anything is in force).
+    explicit TerminalUserInterface(IConsole& console);
     // For tests: streams instead of the process's standard ones; input is treated as a pipe.
     TerminalUserInterface(std::istream& in, std::ostream& out, std::ostream& err);
 

@@ -1,5 +1,7 @@
 #include "FakePlatform.h"
 
+#include "platform/portable/PortableConsole.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -252,10 +254,12 @@ struct FakePlatform::Others {
     NoReboot reboot;
     NoUserInterface ui;
     NoDatabase database;
+    // The host's terminal, the text in the code page of NoSystem.
+    portable::PortableConsole console;
 };
 
 FakePlatform::FakePlatform() : others_(std::make_unique<Others>()) {
-    // Every service is given, so the default machine is never created behind the test's back.
+    // Every service is given, so nothing the code under test asks for stops the test.
     Services services;
     services.files = &files;
     services.registry = &others_->registry;
@@ -266,6 +270,7 @@ FakePlatform::FakePlatform() : others_(std::make_unique<Others>()) {
     services.reboot = &others_->reboot;
     services.ui = &others_->ui;
     services.database = &others_->database;
+    services.console = &others_->console;
     scope_ = std::make_unique<ScopedPlatform>(services);
 }
 

@@ -2,6 +2,7 @@
 // scratch folder in %TEMP% and a scratch key under HKCU\Software\TarnwellContract, both unique to
 // the test and removed afterwards.
 #include "platform/contract/ContractEnvironment.h"
+#include "platform/win32/Win32Backend.h"
 
 #include <atomic>
 #include <random>
@@ -58,7 +59,8 @@ void RemoveKeyTree(IRegistry& registry, HKEY parent, const std::string& path) {
 class Win32Environment : public ContractEnvironment {
 public:
     Win32Environment()
-        : backend_(CreateDefaultBackend()), services_(backend_->GetServices()), scope_(services_) {
+        : backend_(std::make_unique<win32::Win32Backend>()), services_(backend_->GetServices()),
+          scope_(services_) {
         std::string temp;
         services_.system->GetTempPath(temp);
         folder_ = temp + "TarnwellContract-" + UniqueName();

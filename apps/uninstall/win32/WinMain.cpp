@@ -6,6 +6,7 @@
 #include "UninstallWindow.h"
 
 #include "platform/Platform.h"
+#include "platform/win32/Win32Backend.h"
 
 #include <exception>
 #include <string>
@@ -15,7 +16,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     using namespace tarn;
     std::unique_ptr<platform::Backend> machine;
     try {
-        machine = platform::CreateDefaultBackend();
+        machine = std::make_unique<platform::win32::Win32Backend>();
         platform::ScopedPlatform scope(*machine);
         uninstall::win32::UninstallWindow window(instance);
         return window.Run(uninstall::win32::ProgramArguments(::GetCommandLineA()), show);

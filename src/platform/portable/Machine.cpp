@@ -6,6 +6,7 @@
 #include "platform/portable/MachineLock.h"
 #include "platform/portable/NoDatabaseEngine.h"
 #include "platform/portable/PathMapper.h"
+#include "platform/portable/PortableConsole.h"
 #include "platform/portable/PortableFileSystem.h"
 #include "platform/portable/PortableLibraries.h"
 #include "platform/portable/PortableProcesses.h"
@@ -100,7 +101,8 @@ Machine::Machine(const std::filesystem::path& folder) : folder_(std::filesystem:
     });
     libraries_ = std::make_unique<PortableLibraries>(*paths_);
     reboot_ = std::make_unique<PortableReboot>(folder_);
-    ui_ = std::make_unique<TerminalUserInterface>();
+    console_ = std::make_unique<PortableConsole>();
+    ui_ = std::make_unique<TerminalUserInterface>(*console_);
     database_ = std::make_unique<NoDatabaseEngine>();
     if (fresh) CreateFresh();
     files_->SetHostDriveWritable(ReadHostDriveWritable(*registry_));
@@ -139,6 +141,7 @@ Services Machine::GetServices() {
     s.reboot = reboot_.get();
     s.ui = ui_.get();
     s.database = database_.get();
+    s.console = console_.get();
     return s;
 }
 

@@ -29,6 +29,7 @@ class PortableSystemInfo;
 class PortableProcesses;
 class PortableLibraries;
 class PortableReboot;
+class PortableConsole;
 
 class NoDatabaseEngine;
 class MachineLock;
@@ -109,6 +110,7 @@ private:
     std::unique_ptr<PortableProcesses> processes_;
     std::unique_ptr<PortableLibraries> libraries_;
     std::unique_ptr<PortableReboot> reboot_;
+    std::unique_ptr<PortableConsole> console_;
     std::unique_ptr<TerminalUserInterface> ui_;
     std::unique_ptr<NoDatabaseEngine> database_;
 };

@@ -16,6 +16,7 @@ class Win32SystemInfo;
 class Win32Reboot;
 class Win32UserInterface;
 class Win32DatabaseEngine;
+class Win32Console;
 
 class Win32Backend : public Backend {
 public:
@@ -36,6 +37,7 @@ private:
     std::unique_ptr<Win32Reboot> reboot_;
     std::unique_ptr<Win32UserInterface> ui_;
     std::unique_ptr<Win32DatabaseEngine> database_;
+    std::unique_ptr<Win32Console> console_;
 };
 
 } // namespace tarn::platform::win32

@@ -1,5 +1,6 @@
 // The Win32 backend as a whole, and the services that need the running Windows around them:
 // predefined registry roots, processes, bare INI names.
+#include "platform/win32/Win32Backend.h"
 #include "platform/Platform.h"
 #include "platform/contract/ContractEnvironment.h"
 
@@ -9,15 +10,16 @@ namespace tarn::platform {
 namespace {
 
 TEST(Win32Backend, ProvidesEveryService) {
-    auto backend = CreateDefaultBackend();
+    auto backend = std::make_unique<win32::Win32Backend>();
     Services services = backend->GetServices();
     EXPECT_TRUE(services.registry && services.files && services.profile && services.processes &&
                 services.libraries && services.system && services.reboot && services.ui &&
                 services.database);
+    EXPECT_TRUE(services.console);
 }
 
 TEST(Win32Backend, PredefinedRootsReachWindowsOwnKeys) {
-    auto backend = CreateDefaultBackend();
+    auto backend = std::make_unique<win32::Win32Backend>();
     IRegistry& registry = *backend->GetServices().registry;
     HKEY key = 0;
     ASSERT_EQ(registry.OpenKey(HKEY_LOCAL_MACHINE,
@@ -36,7 +38,7 @@ TEST(Win32Backend, PredefinedRootsReachWindowsOwnKeys) {
 }
 
 TEST(Win32Backend, StartsAProgramAndCollectsItsExitCode) {
-    auto backend = CreateDefaultBackend();
+    auto backend = std::make_unique<win32::Win32Backend>();
     Services services = backend->GetServices();
     std::string system;
     ASSERT_EQ(services.system->GetSystemDirectory(system), ERROR_SUCCESS);
