@@ -2,6 +2,8 @@
 
 #include "platform/ScopedRegKey.h"
 #include "platform/TerminalUserInterface.h"
+#include "platform/portable/FaultyProcesses.h"
+#include "platform/portable/FaultySystemInfo.h"
 #include "platform/portable/FileMetaStore.h"
 #include "platform/portable/MachineLock.h"
 #include "platform/portable/NoDatabaseEngine.h"
@@ -83,8 +85,9 @@ Machine::Machine(const std::filesystem::path& folder) : folder_(std::filesystem:
     const unsigned codePage = ReadAnsiCodePage(*registry_);
     meta_ = std::make_unique<FileMetaStore>(folder_, codePage);
     paths_ = std::make_unique<PathMapper>(folder_, *meta_, codePage);
-    system_ = std::make_unique<PortableSystemInfo>(
-        *registry_, faults_, codePage, [this] { return paths_->FromHost(HostExecutable()); });
+    systemBackend_ = std::make_unique<PortableSystemInfo>(
+        *registry_, codePage, [this] { return paths_->FromHost(HostExecutable()); });
+    system_ = std::make_unique<FaultySystemInfo>(*systemBackend_, faults_);
     files_ = std::make_unique<PortableFileSystem>(*paths_, *meta_, *registry_, faults_);
     profile_ = std::make_unique<PortableProfile>(*files_, [this] {
         std::string windows;
@@ -92,12 +95,13 @@ Machine::Machine(const std::filesystem::path& folder) : folder_(std::filesystem:
         return windows;
     });
     files_->SetRunningPrograms(&running_);
-    processes_ = std::make_unique<PortableProcesses>(*paths_, faults_, running_, folder_, [this] {
+    processBackend_ = std::make_unique<PortableProcesses>(*paths_, running_, folder_, [this] {
         std::string system, windows;
         system_->GetSystemDirectory(system);
         system_->GetWindowsDirectory(windows);
         return std::vector<std::string>{system, windows};
     });
+    processes_ = std::make_unique<FaultyProcesses>(*processBackend_, *paths_, faults_);
     libraries_ = std::make_unique<PortableLibraries>(*paths_);
     reboot_ = std::make_unique<PortableReboot>(folder_);
     ui_ = std::make_unique<TerminalUserInterface>();

@@ -26,7 +26,9 @@ class FileMetaStore;
 class PathMapper;
 class PortableProfile;
 class PortableSystemInfo;
+class FaultySystemInfo;
 class PortableProcesses;
+class FaultyProcesses;
 class PortableLibraries;
 class PortableReboot;
 
@@ -102,11 +104,13 @@ private:
     std::unique_ptr<PortableRegistry> registry_;
     std::unique_ptr<FileMetaStore> meta_;
     std::unique_ptr<PathMapper> paths_;
-    std::unique_ptr<PortableSystemInfo> system_;
+    std::unique_ptr<PortableSystemInfo> systemBackend_;
+    std::unique_ptr<FaultySystemInfo> system_;
     std::unique_ptr<PortableFileSystem> files_;
     std::unique_ptr<PortableProfile> profile_;
     RunningPrograms running_;
-    std::unique_ptr<PortableProcesses> processes_;
+    std::unique_ptr<PortableProcesses> processBackend_;
+    std::unique_ptr<FaultyProcesses> processes_;
     std::unique_ptr<PortableLibraries> libraries_;
     std::unique_ptr<PortableReboot> reboot_;
     std::unique_ptr<TerminalUserInterface> ui_;
