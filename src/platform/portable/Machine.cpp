@@ -3,6 +3,7 @@
 #include "platform/ScopedRegKey.h"
 #include "platform/TerminalUserInterface.h"
 #include "platform/portable/FaultyProcesses.h"
+#include "platform/portable/FaultyRegistry.h"
 #include "platform/portable/FaultySystemInfo.h"
 #include "platform/portable/FileMetaStore.h"
 #include "platform/portable/MachineLock.h"
@@ -81,7 +82,8 @@ Machine::Machine(const std::filesystem::path& folder) : folder_(std::filesystem:
                            ec.message());
     lock_ = std::make_unique<MachineLock>(folder_);
     store_ = std::make_unique<RegistryStore>(folder_ / "registry.reg");
-    registry_ = std::make_unique<PortableRegistry>(*store_, faults_);
+    registryBackend_ = std::make_unique<PortableRegistry>(*store_);
+    registry_ = std::make_unique<FaultyRegistry>(*registryBackend_, faults_);
     const unsigned codePage = ReadAnsiCodePage(*registry_);
     meta_ = std::make_unique<FileMetaStore>(folder_, codePage);
     paths_ = std::make_unique<PathMapper>(folder_, *meta_, codePage);

@@ -22,6 +22,7 @@ namespace tarn::platform::portable {
 
 class RegistryStore;
 class PortableRegistry;
+class FaultyRegistry;
 class FileMetaStore;
 class PathMapper;
 class PortableProfile;
@@ -101,7 +102,8 @@ private:
     Faults faults_;
     std::unique_ptr<MachineLock> lock_;
     std::unique_ptr<RegistryStore> store_;
-    std::unique_ptr<PortableRegistry> registry_;
+    std::unique_ptr<PortableRegistry> registryBackend_;
+    std::unique_ptr<FaultyRegistry> registry_;
     std::unique_ptr<FileMetaStore> meta_;
     std::unique_ptr<PathMapper> paths_;
     std::unique_ptr<PortableSystemInfo> systemBackend_;

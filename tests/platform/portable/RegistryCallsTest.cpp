@@ -1,7 +1,7 @@
 // What the embedded registry adds to the Windows behaviour the contract suite checks: stored
 // places of the derived roots, faults standing in for key ACLs, the rules on creating keys, and
 // which calls mark the registry as changed.
-#include "platform/portable/PortableRegistry.h"
+#include "support/FaultedRegistry.h"
 #include "support/TempMachine.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,8 @@ namespace {
 
 class RegistryCalls : public testing::Test {
 protected:
-    RegistryCalls() : store_(folder_.Path() / "registry.reg"), reg_(store_, faults_) {}
+    RegistryCalls()
+        : store_(folder_.Path() / "registry.reg"), backend_(store_), reg_(backend_, faults_) {}
 
     HKEY Create(HKEY root, const std::string& sub, REGSAM access = KEY_ALL_ACCESS) {
         HKEY h = 0;
@@ -37,7 +38,8 @@ protected:
     tarn::test::TempFolder folder_;
     Faults faults_;
     RegistryStore store_;
-    PortableRegistry reg_;
+    PortableRegistry backend_;
+    tarn::test::FaultedRegistry reg_;
 };
 
 TEST_F(RegistryCalls, DerivedRootsAreMadeWhereWindowsNtKeepsThem) {
