@@ -2,6 +2,7 @@
 
 #include "platform/ScopedRegKey.h"
 #include "platform/TerminalUserInterface.h"
+#include "platform/portable/FaultFileLocks.h"
 #include "platform/portable/FaultyProcesses.h"
 #include "platform/portable/FaultyRegistry.h"
 #include "platform/portable/FaultySystemInfo.h"
@@ -90,7 +91,9 @@ Machine::Machine(const std::filesystem::path& folder) : folder_(std::filesystem:
     systemBackend_ = std::make_unique<PortableSystemInfo>(
         *registry_, codePage, [this] { return paths_->FromHost(HostExecutable()); });
     system_ = std::make_unique<FaultySystemInfo>(*systemBackend_, faults_);
-    files_ = std::make_unique<PortableFileSystem>(*paths_, *meta_, *registry_, faults_);
+    fileLocks_ = std::make_unique<FaultFileLocks>(*paths_, faults_);
+    files_ = std::make_unique<PortableFileSystem>(*paths_, *meta_, *registry_);
+    files_->SetFileLocks(fileLocks_.get());
     profile_ = std::make_unique<PortableProfile>(*files_, [this] {
         std::string windows;
         system_->GetWindowsDirectory(windows);

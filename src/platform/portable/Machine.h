@@ -23,6 +23,7 @@ namespace tarn::platform::portable {
 class RegistryStore;
 class PortableRegistry;
 class FaultyRegistry;
+class FaultFileLocks;
 class FileMetaStore;
 class PathMapper;
 class PortableProfile;
@@ -108,6 +109,7 @@ private:
     std::unique_ptr<PathMapper> paths_;
     std::unique_ptr<PortableSystemInfo> systemBackend_;
     std::unique_ptr<FaultySystemInfo> system_;
+    std::unique_ptr<FaultFileLocks> fileLocks_;
     std::unique_ptr<PortableFileSystem> files_;
     std::unique_ptr<PortableProfile> profile_;
     RunningPrograms running_;
