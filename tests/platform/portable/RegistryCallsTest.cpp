@@ -131,6 +131,27 @@ TEST_F(RegistryCalls, WriteFaultAllowsOnlyReading) {
     EXPECT_EQ(SetByte(HKEY_LOCAL_MACHINE, "x"), ERROR_SUCCESS);
 }
 
+// As on Windows after an ACL change, an open handle keeps the rights it was granted.
+TEST_F(RegistryCalls, HandlesKeepTheRightsTheFaultsLeftThemWhenOpened) {
+    Create(HKEY_LOCAL_MACHINE, "Software\\Policies\\Existing");
+    faults_.denyWriteKeys = {"HKLM\\Software\\Policies"};
+    HKEY h = 0;
+    ASSERT_EQ(reg_.OpenKey(HKEY_LOCAL_MACHINE, "Software\\Policies", MAXIMUM_ALLOWED, h), 0);
+    faults_.Clear();
+    EXPECT_EQ(SetByte(h, "v"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(CreateRc(h, "existing", KEY_READ), ERROR_SUCCESS);
+    EXPECT_EQ(CreateRc(h, "New", KEY_READ), ERROR_ACCESS_DENIED);
+    std::string name;
+    EXPECT_EQ(reg_.EnumKey(h, 0, name), ERROR_SUCCESS);
+    ASSERT_EQ(reg_.CloseKey(h), ERROR_SUCCESS);
+    EXPECT_EQ(SetByte(h, "v"), ERROR_INVALID_HANDLE);
+
+    // A handle opened now gets every right.
+    ASSERT_EQ(reg_.OpenKey(HKEY_LOCAL_MACHINE, "Software\\Policies", MAXIMUM_ALLOWED, h), 0);
+    EXPECT_EQ(SetByte(h, "v"), ERROR_SUCCESS);
+    EXPECT_EQ(CreateRc(h, "New", KEY_READ), ERROR_SUCCESS);
+}
+
 TEST_F(RegistryCalls, RefusedValueWritesLeaveTheKeyUsable) {
     HKEY h = Create(HKEY_CURRENT_USER, "Software\\App\\Sub");
     ASSERT_EQ(SetByte(h, "keep"), ERROR_SUCCESS);
