@@ -86,7 +86,8 @@ LONG FaultyRegistry::CreateKey(HKEY parent, const std::string& subKey, REGSAM ac
                                bool* created) {
     const bool parentMayCreate = Rights(parent) & KEY_CREATE_SUB_KEY;
     const std::vector<std::string> names = SplitKeyNames(subKey);
-    // A malformed path is refused before any right is looked at.
+    // Without key faults, and for a path refused before any right is looked at, the registry's
+    // own answer is the whole answer.
     if ((!HasKeyFaults() && parentMayCreate) || StartsWithBackslash(subKey) ||
         !std::all_of(names.begin(), names.end(), StorableName))
         return ForwardingRegistry::CreateKey(parent, subKey, access, result, created);

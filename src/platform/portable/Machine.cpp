@@ -83,6 +83,8 @@ Machine::Machine(const std::filesystem::path& folder) : folder_(std::filesystem:
                            ec.message());
     lock_ = std::make_unique<MachineLock>(folder_);
     store_ = std::make_unique<RegistryStore>(folder_ / "registry.reg");
+    // The machine's own calls, and those of one service to another, go through the fault
+    // decorators too: a fault applies whoever makes the call.
     registryBackend_ = std::make_unique<PortableRegistry>(*store_);
     registry_ = std::make_unique<FaultyRegistry>(*registryBackend_, faults_);
     const unsigned codePage = ReadAnsiCodePage(*registry_);

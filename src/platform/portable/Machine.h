@@ -71,6 +71,8 @@ public:
     // Whether a program asked for a restart since the last simulated one.
     bool RestartRequested() const;
 
+    // Faults a test injects: decorators in front of the registry, the system information and the
+    // program starts apply them, and the file system asks them for its busy and locked files.
     Faults& GetFaults() { return faults_; }
     const std::filesystem::path& Folder() const { return folder_; }
 
