@@ -1,7 +1,7 @@
 // The key wrapper over the embedded registry, whose handles are never reused: a leaked handle
 // shows in the open count, a second close of one handle as a failed close.
 #include "platform/ScopedRegKey.h"
-#include "platform/portable/PortableRegistry.h"
+#include "support/FaultedRegistry.h"
 #include "support/TempMachine.h"
 
 #include <gtest/gtest.h>
@@ -13,11 +13,11 @@ using namespace tarn::platform::portable;
 
 namespace {
 
-class CountingRegistry : public PortableRegistry {
+class CountingRegistry : public tarn::test::FaultedRegistry {
 public:
-    using PortableRegistry::PortableRegistry;
+    using FaultedRegistry::FaultedRegistry;
     LONG CloseKey(HKEY key) override {
-        const LONG rc = PortableRegistry::CloseKey(key);
+        const LONG rc = FaultedRegistry::CloseKey(key);
         if (rc != ERROR_SUCCESS) ++failedCloses;
         return rc;
     }
@@ -26,7 +26,8 @@ public:
 
 class ScopedRegKeyTest : public testing::Test {
 protected:
-    ScopedRegKeyTest() : store_(folder_.Path() / "registry.reg"), reg_(store_, faults_) {}
+    ScopedRegKeyTest()
+        : store_(folder_.Path() / "registry.reg"), backend_(store_), reg_(backend_, faults_) {}
     ~ScopedRegKeyTest() override {
         EXPECT_EQ(reg_.OpenHandleCount(), 0u) << "a handle leaked";
         EXPECT_EQ(reg_.failedCloses, 0) << "a handle was closed twice";
@@ -41,6 +42,7 @@ protected:
     tarn::test::TempFolder folder_;
     Faults faults_;
     RegistryStore store_;
+    PortableRegistry backend_;
     CountingRegistry reg_;
 };
 

@@ -2,6 +2,10 @@
 
 #include "platform/ScopedRegKey.h"
 #include "platform/TerminalUserInterface.h"
+#include "platform/portable/FaultFileLocks.h"
+#include "platform/portable/FaultyProcesses.h"
+#include "platform/portable/FaultyRegistry.h"
+#include "platform/portable/FaultySystemInfo.h"
 #include "platform/portable/FileMetaStore.h"
 #include "platform/portable/MachineLock.h"
 #include "platform/portable/NoDatabaseEngine.h"
@@ -80,25 +84,32 @@ Machine::Machine(const std::filesystem::path& folder) : folder_(std::filesystem:
                            ec.message());
     lock_ = std::make_unique<MachineLock>(folder_);
     store_ = std::make_unique<RegistryStore>(folder_ / "registry.reg");
-    registry_ = std::make_unique<PortableRegistry>(*store_, faults_);
+    // The machine's own calls, and those of one service to another, go through the fault
+    // decorators too: a fault applies whoever makes the call.
+    registryBackend_ = std::make_unique<PortableRegistry>(*store_);
+    registry_ = std::make_unique<FaultyRegistry>(*registryBackend_, faults_);
     const unsigned codePage = ReadAnsiCodePage(*registry_);
     meta_ = std::make_unique<FileMetaStore>(folder_, codePage);
     paths_ = std::make_unique<PathMapper>(folder_, *meta_, codePage);
-    system_ = std::make_unique<PortableSystemInfo>(
-        *registry_, faults_, codePage, [this] { return paths_->FromHost(HostExecutable()); });
-    files_ = std::make_unique<PortableFileSystem>(*paths_, *meta_, *registry_, faults_);
+    systemBackend_ = std::make_unique<PortableSystemInfo>(
+        *registry_, codePage, [this] { return paths_->FromHost(HostExecutable()); });
+    system_ = std::make_unique<FaultySystemInfo>(*systemBackend_, faults_);
+    fileLocks_ = std::make_unique<FaultFileLocks>(*paths_, faults_);
+    files_ = std::make_unique<PortableFileSystem>(*paths_, *meta_, *registry_);
+    files_->SetFileLocks(fileLocks_.get());
     profile_ = std::make_unique<PortableProfile>(*files_, [this] {
         std::string windows;
         system_->GetWindowsDirectory(windows);
         return windows;
     });
     files_->SetRunningPrograms(&running_);
-    processes_ = std::make_unique<PortableProcesses>(*paths_, faults_, running_, folder_, [this] {
+    processBackend_ = std::make_unique<PortableProcesses>(*paths_, running_, folder_, [this] {
         std::string system, windows;
         system_->GetSystemDirectory(system);
         system_->GetWindowsDirectory(windows);
         return std::vector<std::string>{system, windows};
     });
+    processes_ = std::make_unique<FaultyProcesses>(*processBackend_, *paths_, faults_);
     libraries_ = std::make_unique<PortableLibraries>(*paths_);
     reboot_ = std::make_unique<PortableReboot>(folder_);
     console_ = std::make_unique<PortableConsole>();

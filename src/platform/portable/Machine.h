@@ -22,11 +22,15 @@ namespace tarn::platform::portable {
 
 class RegistryStore;
 class PortableRegistry;
+class FaultyRegistry;
+class FaultFileLocks;
 class FileMetaStore;
 class PathMapper;
 class PortableProfile;
 class PortableSystemInfo;
+class FaultySystemInfo;
 class PortableProcesses;
+class FaultyProcesses;
 class PortableLibraries;
 class PortableReboot;
 class PortableConsole;
@@ -68,6 +72,8 @@ public:
     // Whether a program asked for a restart since the last simulated one.
     bool RestartRequested() const;
 
+    // Faults a test injects: decorators in front of the registry, the system information and the
+    // program starts apply them, and the file system asks them for its busy and locked files.
     Faults& GetFaults() { return faults_; }
     const std::filesystem::path& Folder() const { return folder_; }
 
@@ -100,14 +106,18 @@ private:
     Faults faults_;
     std::unique_ptr<MachineLock> lock_;
     std::unique_ptr<RegistryStore> store_;
-    std::unique_ptr<PortableRegistry> registry_;
+    std::unique_ptr<PortableRegistry> registryBackend_;
+    std::unique_ptr<FaultyRegistry> registry_;
     std::unique_ptr<FileMetaStore> meta_;
     std::unique_ptr<PathMapper> paths_;
-    std::unique_ptr<PortableSystemInfo> system_;
+    std::unique_ptr<PortableSystemInfo> systemBackend_;
+    std::unique_ptr<FaultySystemInfo> system_;
+    std::unique_ptr<FaultFileLocks> fileLocks_;
     std::unique_ptr<PortableFileSystem> files_;
     std::unique_ptr<PortableProfile> profile_;
     RunningPrograms running_;
-    std::unique_ptr<PortableProcesses> processes_;
+    std::unique_ptr<PortableProcesses> processBackend_;
+    std::unique_ptr<FaultyProcesses> processes_;
     std::unique_ptr<PortableLibraries> libraries_;
     std::unique_ptr<PortableReboot> reboot_;
     std::unique_ptr<PortableConsole> console_;

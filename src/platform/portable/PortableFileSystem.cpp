@@ -1,7 +1,7 @@
 #include "platform/portable/PortableFileSystem.h"
 
 #include "platform/ScopedRegKey.h"
-#include "platform/portable/Faults.h"
+#include "platform/portable/FileLocks.h"
 #include "platform/portable/FileMetaStore.h"
 #include "platform/portable/NameMatcher.h"
 #include "platform/portable/PathMapper.h"
@@ -151,9 +151,8 @@ struct PortableFileSystem::FindState {
     std::size_t next = 0;
 };
 
-PortableFileSystem::PortableFileSystem(PathMapper& paths, FileMetaStore& meta, IRegistry& registry,
-                                       Faults& faults)
-    : paths_(paths), meta_(meta), registry_(registry), faults_(faults) {
+PortableFileSystem::PortableFileSystem(PathMapper& paths, FileMetaStore& meta, IRegistry& registry)
+    : paths_(paths), meta_(meta), registry_(registry) {
     struct stat own {};
     if (::stat("/proc/self/exe", &own) == 0)
         ownProgram_.emplace(static_cast<std::uint64_t>(own.st_dev),
@@ -199,22 +198,16 @@ DWORD PortableFileSystem::AttributesOf(const Resolved& target) const {
     return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
-bool PortableFileSystem::InFaultList(const Resolved& target,
-                                     const std::vector<std::string>& list) const {
-    for (const auto& entry : list) {
-        if (SamePath(paths_.FullPath(entry), target.full, paths_.CodePage())) return true;
-        auto host = paths_.ToHost(entry);
-        if (host && *host == target.host) return true;
-    }
-    return false;
+bool PortableFileSystem::IsBusy(const Resolved& target) const {
+    return locks_ && locks_->InUse(target.full, target.host);
 }
 
-bool PortableFileSystem::IsBusy(const Resolved& target) const {
-    return InFaultList(target, faults_.busyFiles);
+bool PortableFileSystem::IsLocked(const Resolved& target) const {
+    return locks_ && locks_->Locked(target.full, target.host);
 }
 
 bool PortableFileSystem::IsUndeletable(const Resolved& target) const {
-    return InFaultList(target, faults_.undeletableFiles) || IsOwnProgram(target);
+    return IsLocked(target) || IsOwnProgram(target);
 }
 
 bool PortableFileSystem::IsOwnProgram(const Resolved& target) const {
@@ -469,8 +462,7 @@ DWORD PortableFileSystem::MoveFile(const std::string& from, const std::string& t
     if (DWORD error = CheckShare(source, DELETE_ACCESS,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
         return error;
-    if (InFaultList(source, faults_.undeletableFiles) || IsProtectedHost(source))
-        return ERROR_ACCESS_DENIED;
+    if (IsLocked(source) || IsProtectedHost(source)) return ERROR_ACCESS_DENIED;
 
     Resolved target;
     if (DWORD error = Resolve(to, target)) return error;

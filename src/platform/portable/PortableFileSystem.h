@@ -14,28 +14,29 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <utility>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tarn::platform::portable {
 
 class FileMetaStore;
+class FileLocks;
 class PathMapper;
-struct Faults;
 
 // What a host command writes: a file (temporaries beside it are its own too) or a folder.
 enum class HostOutput { File, Folder };
 
 class PortableFileSystem : public IFileSystem {
 public:
-    // registry receives delayed moves; faults are consulted on every call. All four must outlive
-    // the file system.
-    PortableFileSystem(PathMapper& paths, FileMetaStore& meta, IRegistry& registry, Faults& faults);
+    // registry receives delayed moves. All three must outlive the file system.
+    PortableFileSystem(PathMapper& paths, FileMetaStore& meta, IRegistry& registry);
     ~PortableFileSystem() override;
     // Files of the programs started here count as in use while those programs run.
     void SetRunningPrograms(RunningPrograms* running) { running_ = running; }
+    // What other programs hold against files, asked on every call that would change one.
+    void SetFileLocks(const FileLocks* locks) { locks_ = locks; }
 
     // Drive Z: is the host's root folder. Unless made writable, the machine may read it but not
     // change it (ERROR_ACCESS_DENIED, as on a read-only share), except the outputs the host
@@ -96,8 +97,9 @@ private:
     DWORD MissingError(const Resolved& target) const;
     DWORD AttributesOf(const Resolved& target) const;
     bool IsBusy(const Resolved& target) const;
+    bool IsLocked(const Resolved& target) const;
+    // Locked, or a file that a running program holds.
     bool IsUndeletable(const Resolved& target) const;
-    bool InFaultList(const Resolved& target, const std::vector<std::string>& list) const;
     // The running program's own file, or that of a program the machine started and that runs.
     bool IsOwnProgram(const Resolved& target) const;
     // Whether the machine may not change this path of the host.
@@ -116,10 +118,10 @@ private:
     PathMapper& paths_;
     FileMetaStore& meta_;
     IRegistry& registry_;
-    Faults& faults_;
     // The file of the running program, by device and inode (it cannot change while it runs).
     std::optional<std::pair<std::uint64_t, std::uint64_t>> ownProgram_;
     RunningPrograms* running_ = nullptr;
+    const FileLocks* locks_ = nullptr;
     bool hostWritable_ = false;
     std::vector<std::filesystem::path> outputs_;       // files and folders, lexically normal
     std::vector<std::filesystem::path> outputFolders_; // folders of output files

@@ -2,7 +2,6 @@
 
 #include "platform/CommandLine.h"
 #include "platform/portable/PathMapper.h"
-#include "platform/portable/ShortNames.h"
 
 #include <cctype>
 #include <chrono>
@@ -39,10 +38,10 @@ bool Runnable(const std::filesystem::path& host) {
 
 } // namespace
 
-PortableProcesses::PortableProcesses(PathMapper& paths, Faults& faults, RunningPrograms& running,
+PortableProcesses::PortableProcesses(PathMapper& paths, RunningPrograms& running,
                                      std::filesystem::path machineFolder,
                                      std::function<std::vector<std::string>()> searchFolders)
-    : paths_(paths), faults_(faults), running_(running), machineFolder_(std::move(machineFolder)),
+    : paths_(paths), running_(running), machineFolder_(std::move(machineFolder)),
       searchFolders_(std::move(searchFolders)) {}
 
 PortableProcesses::~PortableProcesses() {
@@ -106,17 +105,18 @@ DWORD PortableProcesses::FindProgram(const ProcessStart& start, std::string& win
     return ERROR_FILE_NOT_FOUND;
 }
 
+std::string PortableProcesses::ProgramPath(const ProcessStart& start) {
+    std::string windowsPath;
+    std::filesystem::path host;
+    FindProgram(start, windowsPath, host);
+    return windowsPath;
+}
+
 DWORD PortableProcesses::CreateProcess(const ProcessStart& start, HANDLE& process) {
     process = 0;
     std::string windowsPath;
     std::filesystem::path host;
-    DWORD rc = FindProgram(start, windowsPath, host);
-    if (auto it = faults_.failedStarts.find("*"); it != faults_.failedStarts.end())
-        return it->second;
-    for (const auto& [path, code] : faults_.failedStarts)
-        if (!windowsPath.empty() && UpperName(paths_.FullPath(path)) == UpperName(windowsPath))
-            return code;
-    if (rc != ERROR_SUCCESS) return rc;
+    if (DWORD rc = FindProgram(start, windowsPath, host); rc != ERROR_SUCCESS) return rc;
     if (!Runnable(host)) return ERROR_BAD_EXE_FORMAT;
 
     std::vector<std::string> args = SplitCommandLine(start.commandLine);

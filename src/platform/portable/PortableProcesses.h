@@ -5,13 +5,15 @@
 #pragma once
 
 #include "platform/Processes.h"
-#include "platform/portable/Faults.h"
 #include "platform/portable/RunningPrograms.h"
 
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
+#include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace tarn::platform::portable {
 
@@ -21,7 +23,7 @@ class PortableProcesses : public IProcesses {
 public:
     // searchFolders gives the folders searched for a program named without a folder (the system
     // and Windows folders), before the host's PATH.
-    PortableProcesses(PathMapper& paths, Faults& faults, RunningPrograms& running,
+    PortableProcesses(PathMapper& paths, RunningPrograms& running,
                       std::filesystem::path machineFolder,
                       std::function<std::vector<std::string>()> searchFolders);
     ~PortableProcesses() override;
@@ -31,12 +33,15 @@ public:
     DWORD WaitForExit(HANDLE process, DWORD milliseconds, DWORD& exitCode) override;
     DWORD CloseProcess(HANDLE process) override;
 
+    // The Windows path of the program a start runs, also when it is no program that can run;
+    // empty when a name without a folder is found nowhere.
+    std::string ProgramPath(const ProcessStart& start);
+
 private:
     DWORD FindProgram(const ProcessStart& start, std::string& windowsPath,
                       std::filesystem::path& hostPath);
 
     PathMapper& paths_;
-    Faults& faults_;
     RunningPrograms& running_;
     std::filesystem::path machineFolder_;
     std::function<std::vector<std::string>()> searchFolders_;

@@ -1,5 +1,6 @@
 #include "platform/portable/PortableRegistry.h"
 
+#include "platform/portable/KeyRights.h"
 #include "platform/portable/Machine.h"
 
 #include <algorithm>
@@ -7,27 +8,8 @@
 namespace tarn::platform::portable {
 namespace {
 
-constexpr REGSAM kReadRights = KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY;
-constexpr REGSAM kWriteRights =
-    KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE_ACCESS;
-
-// The specific key rights a request stands for; both registry views are one here.
-REGSAM MapGenericRights(REGSAM requested) {
-    REGSAM mapped = requested & ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL |
-                                  MAXIMUM_ALLOWED | KEY_WOW64_64KEY | KEY_WOW64_32KEY);
-    if (requested & (GENERIC_READ | GENERIC_EXECUTE)) mapped |= KEY_READ;
-    if (requested & GENERIC_WRITE) mapped |= KEY_WRITE;
-    if (requested & GENERIC_ALL) mapped |= KEY_ALL_ACCESS;
-    return mapped;
-}
-
 bool StartsWithBackslash(const std::string& s) {
     return !s.empty() && s.front() == '\\';
-}
-
-// What a line of registry.reg can hold.
-bool StorableName(const std::string& name) {
-    return name.find_first_of(std::string_view("\0\r\n", 3)) == std::string::npos;
 }
 
 std::size_t Depth(const RegKey& key) {
@@ -37,35 +19,21 @@ std::size_t Depth(const RegKey& key) {
     return depth;
 }
 
-bool WithinAny(const std::string& path, const std::vector<std::string>& keys) {
-    return std::any_of(keys.begin(), keys.end(),
-                       [&](const std::string& key) { return KeyPathWithin(path, key); });
-}
-
 } // namespace
 
-PortableRegistry::PortableRegistry(RegistryStore& store, Faults& faults)
-    : store_(store), faults_(faults) {}
+PortableRegistry::PortableRegistry(RegistryStore& store) : store_(store) {}
 
-bool PortableRegistry::HasKeyFaults() const {
-    return !faults_.denyReadKeys.empty() || !faults_.denyWriteKeys.empty();
-}
-
-REGSAM PortableRegistry::DeniedRights(const std::string& fullPath) const {
-    REGSAM denied = 0;
-    if (WithinAny(fullPath, faults_.denyReadKeys)) denied |= kReadRights;
-    if (WithinAny(fullPath, faults_.denyWriteKeys)) denied |= kWriteRights;
-    return denied;
-}
-
-REGSAM PortableRegistry::DeniedRights(const RegKey& key) const {
-    return HasKeyFaults() ? DeniedRights(key.FullPath()) : 0;
-}
-
-LONG PortableRegistry::Grant(REGSAM denied, REGSAM requested, REGSAM& granted) {
-    granted = MapGenericRights(requested);
-    if (requested & MAXIMUM_ALLOWED) granted |= KEY_ALL_ACCESS & ~denied;
-    return (granted & denied) ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+std::optional<std::string> PortableRegistry::FullPathOf(HKEY key) const {
+    if (auto it = handles_.find(key); it != handles_.end()) {
+        if (it->second.key->Deleted()) return std::nullopt;
+        return it->second.key->FullPath();
+    }
+    auto place = StoredPlace(key);
+    if (!place) return std::nullopt;
+    std::string path = RootName(place->root);
+    for (const std::string& name : place->names)
+        path += '\\' + name;
+    return path;
 }
 
 std::shared_ptr<RegKey> PortableRegistry::PredefinedKey(HKEY hkey) {
@@ -88,8 +56,7 @@ LONG PortableRegistry::Resolve(HKEY hkey, REGSAM needed, Handle& out) {
     if (auto it = handles_.find(hkey); it != handles_.end()) {
         out = it->second;
     } else if (auto key = PredefinedKey(hkey)) {
-        REGSAM access = KEY_ALL_ACCESS & ~DeniedRights(*key);
-        out = Handle{std::move(key), access};
+        out = Handle{std::move(key), KEY_ALL_ACCESS};
     } else {
         return ERROR_INVALID_HANDLE;
     }
@@ -97,11 +64,6 @@ LONG PortableRegistry::Resolve(HKEY hkey, REGSAM needed, Handle& out) {
     if ((out.access & needed) != needed) return ERROR_ACCESS_DENIED;
     if (out.key->Deleted()) return ERROR_KEY_DELETED;
     return ERROR_SUCCESS;
-}
-
-bool PortableRegistry::ValueWritesRefused(const RegKey& key) const {
-    return !faults_.refuseValueWriteKeys.empty() &&
-           WithinAny(key.FullPath(), faults_.refuseValueWriteKeys);
 }
 
 HKEY PortableRegistry::NewHandle(std::shared_ptr<RegKey> key, REGSAM access) {
@@ -125,9 +87,7 @@ LONG PortableRegistry::OpenKey(HKEY parent, const std::string& subKey, REGSAM ac
         key = key->FindSubKey(name);
         if (!key) return ERROR_FILE_NOT_FOUND;
     }
-    REGSAM granted = 0;
-    if (LONG rc = Grant(DeniedRights(*key), access, granted)) return rc;
-    result = NewHandle(std::move(key), granted);
+    result = NewHandle(std::move(key), GrantedRights(access));
     return ERROR_SUCCESS;
 }
 
@@ -149,9 +109,7 @@ LONG PortableRegistry::CreateKey(HKEY parent, const std::string& subKey, REGSAM 
         key = std::move(sub);
     }
     if (existing == names.size()) {
-        REGSAM granted = 0;
-        if (LONG rc = Grant(DeniedRights(*key), access, granted)) return rc;
-        result = NewHandle(std::move(key), granted);
+        result = NewHandle(std::move(key), GrantedRights(access));
         return ERROR_SUCCESS;
     }
 
@@ -159,22 +117,11 @@ LONG PortableRegistry::CreateKey(HKEY parent, const std::string& subKey, REGSAM 
     // key is made so that a refused call leaves nothing behind.
     if (!(base.access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
     if (Depth(*key) + names.size() - existing > kMaxKeyDepth) return ERROR_INVALID_PARAMETER;
-    REGSAM denied = 0;
-    if (HasKeyFaults()) {
-        std::string fullPath = key->FullPath();
-        for (std::size_t i = existing; i < names.size(); ++i)
-            fullPath += '\\' + names[i];
-        denied = DeniedRights(fullPath);
-        if (denied & KEY_CREATE_SUB_KEY) return ERROR_ACCESS_DENIED;
-    }
-    REGSAM granted = 0;
-    if (LONG rc = Grant(denied, access, granted)) return rc;
-
     for (std::size_t i = existing; i < names.size(); ++i)
         key = key->AddSubKey(names[i]);
     store_.MarkDirty();
     if (created) *created = true;
-    result = NewHandle(std::move(key), granted);
+    result = NewHandle(std::move(key), GrantedRights(access));
     return ERROR_SUCCESS;
 }
 
@@ -210,7 +157,6 @@ LONG PortableRegistry::DeleteKey(HKEY parent, const std::string& subKey) {
     }
     RegKey* above = key->Parent();
     if (!above || key->SubKeyCount() > 0) return ERROR_ACCESS_DENIED;
-    if (DeniedRights(*key) & DELETE_ACCESS) return ERROR_ACCESS_DENIED;
     above->RemoveSubKey(key->Name());
     store_.MarkDirty();
     return ERROR_SUCCESS;
@@ -269,7 +215,6 @@ LONG PortableRegistry::SetValue(HKEY key, const std::string& name, DWORD type,
     if (LONG rc = Resolve(key, KEY_SET_VALUE, h)) return rc;
     if (!data && size > 0) return ERROR_INVALID_PARAMETER;
     if (!StorableName(name)) return ERROR_INVALID_NAME;
-    if (ValueWritesRefused(*h.key)) return ERROR_ACCESS_DENIED;
     h.key->SetValue(name, type, std::vector<std::uint8_t>(data, data + size));
     store_.MarkDirty();
     return ERROR_SUCCESS;
@@ -278,7 +223,6 @@ LONG PortableRegistry::SetValue(HKEY key, const std::string& name, DWORD type,
 LONG PortableRegistry::DeleteValue(HKEY key, const std::string& name) {
     Handle h;
     if (LONG rc = Resolve(key, KEY_SET_VALUE, h)) return rc;
-    if (ValueWritesRefused(*h.key)) return ERROR_ACCESS_DENIED;
     if (!h.key->DeleteValue(name)) return ERROR_FILE_NOT_FOUND;
     store_.MarkDirty();
     return ERROR_SUCCESS;

@@ -1,20 +1,22 @@
 // The registry calls of the embedded machine, with the semantics and error codes of advapi32 on
 // Windows NT/XP: numbered handles that remember their granted access, predefined roots that need
-// no closing, ERROR_KEY_DELETED for handles whose key went away. Faults stand in for key ACLs.
+// no closing, ERROR_KEY_DELETED for handles whose key went away. Keys have no ACLs: a handle gets
+// the rights it asks for (FaultyRegistry withholds some in front of it).
 #pragma once
 
 #include "platform/Registry.h"
-#include "platform/portable/Faults.h"
 #include "platform/portable/RegistryStore.h"
 
 #include <map>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace tarn::platform::portable {
 
 class PortableRegistry : public IRegistry {
 public:
-    PortableRegistry(RegistryStore& store, Faults& faults);
+    explicit PortableRegistry(RegistryStore& store);
 
     LONG OpenKey(HKEY parent, const std::string& subKey, REGSAM access, HKEY& result) override;
     LONG CreateKey(HKEY parent, const std::string& subKey, REGSAM access, HKEY& result,
@@ -33,6 +35,9 @@ public:
 
     // Handles opened and not yet closed (predefined roots not counted).
     std::size_t OpenHandleCount() const { return handles_.size(); }
+    // The full path ("HKEY_LOCAL_MACHINE\Software\Classes") of the key behind a handle or
+    // predefined root; nothing for an unknown handle or a deleted key.
+    std::optional<std::string> FullPathOf(HKEY key) const;
 
 private:
     struct Handle {
@@ -43,17 +48,9 @@ private:
     // The key behind a handle, checked for the rights the call needs and for deletion.
     LONG Resolve(HKEY hkey, REGSAM needed, Handle& out);
     std::shared_ptr<RegKey> PredefinedKey(HKEY hkey);
-    // Rights the faults take away from a key (given by its full path when it does not exist yet).
-    REGSAM DeniedRights(const std::string& fullPath) const;
-    REGSAM DeniedRights(const RegKey& key) const;
-    bool ValueWritesRefused(const RegKey& key) const;
-    // The rights a handle gets for an access request, or ERROR_ACCESS_DENIED.
-    static LONG Grant(REGSAM denied, REGSAM requested, REGSAM& granted);
     HKEY NewHandle(std::shared_ptr<RegKey> key, REGSAM access);
-    bool HasKeyFaults() const;
 
     RegistryStore& store_;
-    Faults& faults_;
     std::map<HKEY, Handle> handles_;
     HKEY nextHandle_ = 0x100;
 };

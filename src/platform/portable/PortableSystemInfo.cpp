@@ -35,10 +35,9 @@ std::string WithoutTrailingBackslash(std::string s) {
 
 } // namespace
 
-PortableSystemInfo::PortableSystemInfo(IRegistry& registry, Faults& faults, unsigned codePage,
+PortableSystemInfo::PortableSystemInfo(IRegistry& registry, unsigned codePage,
                                        std::function<std::string()> moduleFileName)
-    : registry_(registry), faults_(faults), codePage_(codePage),
-      moduleFileName_(std::move(moduleFileName)) {}
+    : registry_(registry), codePage_(codePage), moduleFileName_(std::move(moduleFileName)) {}
 
 unsigned ReadAnsiCodePage(IRegistry& registry) {
     std::string text;
@@ -77,37 +76,46 @@ OsVersion PortableSystemInfo::RegistryVersion() {
 }
 
 bool PortableSystemInfo::GetVersion(OsVersion& version) {
-    if (faults_.versionQueryFails) return false;
-    version = faults_.version ? *faults_.version : RegistryVersion();
+    version = RegistryVersion();
     return true;
 }
 
 bool PortableSystemInfo::IsWindows95Family() {
-    OsVersion v = faults_.version ? *faults_.version : RegistryVersion();
-    return v.platformId == VER_PLATFORM_WIN32_WINDOWS;
+    return RegistryVersion().platformId == VER_PLATFORM_WIN32_WINDOWS;
 }
 
 DWORD PortableSystemInfo::GetWindowsDirectory(std::string& path) {
+    return WindowsDirectoryFor(IsWindows95Family(), path);
+}
+
+DWORD PortableSystemInfo::GetSystemDirectory(std::string& path) {
+    return SystemDirectoryFor(IsWindows95Family(), path);
+}
+
+DWORD PortableSystemInfo::GetTempPath(std::string& path) {
+    return TempPathFor(IsWindows95Family(), path);
+}
+
+DWORD PortableSystemInfo::WindowsDirectoryFor(bool windows95Family, std::string& path) {
     std::string root;
-    bool nt = !IsWindows95Family();
-    if (!ReadString(HKEY_LOCAL_MACHINE, nt ? kNtVersionKey : kWindowsVersionKey, "SystemRoot",
-                    root) ||
+    if (!ReadString(HKEY_LOCAL_MACHINE, windows95Family ? kWindowsVersionKey : kNtVersionKey,
+                    "SystemRoot", root) ||
         root.empty())
         root = "C:\\WINDOWS";
     path = WithoutTrailingBackslash(root);
     return ERROR_SUCCESS;
 }
 
-DWORD PortableSystemInfo::GetSystemDirectory(std::string& path) {
+DWORD PortableSystemInfo::SystemDirectoryFor(bool windows95Family, std::string& path) {
     std::string windows;
-    GetWindowsDirectory(windows);
-    path = windows + (IsWindows95Family() ? "\\SYSTEM" : "\\SYSTEM32");
+    WindowsDirectoryFor(windows95Family, windows);
+    path = windows + (windows95Family ? "\\SYSTEM" : "\\SYSTEM32");
     return ERROR_SUCCESS;
 }
 
-DWORD PortableSystemInfo::GetTempPath(std::string& path) {
+DWORD PortableSystemInfo::TempPathFor(bool windows95Family, std::string& path) {
     std::string windows;
-    GetWindowsDirectory(windows);
+    WindowsDirectoryFor(windows95Family, windows);
     std::string temp;
     if (ReadString(HKEY_CURRENT_USER, "Environment", "TEMP", temp) && !temp.empty())
         temp = ExpandEnvironment(temp, {{"SYSTEMROOT", windows}, {"WINDIR", windows}});

@@ -3,7 +3,6 @@
 
 #include "platform/Registry.h"
 #include "platform/SystemInfo.h"
-#include "platform/portable/Faults.h"
 
 #include <functional>
 
@@ -14,7 +13,7 @@ public:
     // moduleFileName gives the Windows path of the running program.
     // codePage is the machine's ANSI code page, read when the machine was opened: as on Windows,
     // a change takes effect at the next start.
-    PortableSystemInfo(IRegistry& registry, Faults& faults, unsigned codePage,
+    PortableSystemInfo(IRegistry& registry, unsigned codePage,
                        std::function<std::string()> moduleFileName);
 
     bool GetVersion(OsVersion& version) override;
@@ -28,15 +27,19 @@ public:
     std::string CharToOem(const std::string& text) override;
     std::string ErrorText(DWORD code) override;
 
-    // The version the registry describes, ignoring faults.
+    // The version the registry describes.
     OsVersion RegistryVersion();
+    // The folders where Windows of the 95 family, or else of the NT family, keeps them; the calls
+    // above take the family of RegistryVersion().
+    DWORD WindowsDirectoryFor(bool windows95Family, std::string& path);
+    DWORD SystemDirectoryFor(bool windows95Family, std::string& path);
+    DWORD TempPathFor(bool windows95Family, std::string& path);
 
 private:
     bool ReadString(HKEY root, const std::string& key, const std::string& name, std::string& out);
     bool IsWindows95Family();
 
     IRegistry& registry_;
-    Faults& faults_;
     unsigned codePage_;
     std::function<std::string()> moduleFileName_;
 };

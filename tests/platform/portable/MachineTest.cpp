@@ -121,6 +121,36 @@ TEST(Machine, FoldersAndLanguageComeFromTheirRegistryValues) {
     EXPECT_EQ(System().GetUserDefaultLangID(), 0x040C);
 }
 
+// A version the faults report instead of the registry's also decides, by its family, where the
+// Windows, system and temporary folders are; without it the registry's family does again.
+TEST(Machine, ReportedVersionPlacesTheFoldersByItsFamily) {
+    TempMachine m;
+    WriteString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "SystemRoot",
+                "C:\\WIN95");
+    OsVersion windows95;
+    windows95.platformId = VER_PLATFORM_WIN32_WINDOWS;
+    windows95.major = 4;
+    windows95.minor = 0;
+    windows95.build = 950;
+    m->GetFaults().version = windows95;
+    std::string windows, system, temp;
+    System().GetWindowsDirectory(windows);
+    System().GetSystemDirectory(system);
+    System().GetTempPath(temp);
+    EXPECT_EQ(windows, "C:\\WIN95");
+    EXPECT_EQ(system, "C:\\WIN95\\SYSTEM");
+    EXPECT_EQ(temp, "C:\\WIN95\\TEMP\\");
+    OsVersion v;
+    ASSERT_TRUE(System().GetVersion(v));
+    EXPECT_EQ(v.build, 950u);
+
+    m->GetFaults().version.reset();
+    System().GetSystemDirectory(system);
+    System().GetTempPath(temp);
+    EXPECT_EQ(system, "C:\\WINDOWS\\SYSTEM32");
+    EXPECT_EQ(temp, "C:\\WINDOWS\\TEMP\\");
+}
+
 TEST(Machine, OwnProgramIsOnDriveZAndInUse) {
     TempMachine m;
     std::string self = System().GetModuleFileName();

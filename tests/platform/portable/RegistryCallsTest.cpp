@@ -1,7 +1,7 @@
 // What the embedded registry adds to the Windows behaviour the contract suite checks: stored
 // places of the derived roots, faults standing in for key ACLs, the rules on creating keys, and
 // which calls mark the registry as changed.
-#include "platform/portable/PortableRegistry.h"
+#include "support/FaultedRegistry.h"
 #include "support/TempMachine.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,8 @@ namespace {
 
 class RegistryCalls : public testing::Test {
 protected:
-    RegistryCalls() : store_(folder_.Path() / "registry.reg"), reg_(store_, faults_) {}
+    RegistryCalls()
+        : store_(folder_.Path() / "registry.reg"), backend_(store_), reg_(backend_, faults_) {}
 
     HKEY Create(HKEY root, const std::string& sub, REGSAM access = KEY_ALL_ACCESS) {
         HKEY h = 0;
@@ -37,7 +38,8 @@ protected:
     tarn::test::TempFolder folder_;
     Faults faults_;
     RegistryStore store_;
-    PortableRegistry reg_;
+    PortableRegistry backend_;
+    tarn::test::FaultedRegistry reg_;
 };
 
 TEST_F(RegistryCalls, DerivedRootsAreMadeWhereWindowsNtKeepsThem) {
@@ -127,6 +129,27 @@ TEST_F(RegistryCalls, WriteFaultAllowsOnlyReading) {
     faults_.denyWriteKeys = {"HKEY_CLASSES_ROOT"};
     EXPECT_EQ(SetByte(HKEY_CLASSES_ROOT, ""), ERROR_ACCESS_DENIED);
     EXPECT_EQ(SetByte(HKEY_LOCAL_MACHINE, "x"), ERROR_SUCCESS);
+}
+
+// As on Windows after an ACL change, an open handle keeps the rights it was granted.
+TEST_F(RegistryCalls, HandlesKeepTheRightsTheFaultsLeftThemWhenOpened) {
+    Create(HKEY_LOCAL_MACHINE, "Software\\Policies\\Existing");
+    faults_.denyWriteKeys = {"HKLM\\Software\\Policies"};
+    HKEY h = 0;
+    ASSERT_EQ(reg_.OpenKey(HKEY_LOCAL_MACHINE, "Software\\Policies", MAXIMUM_ALLOWED, h), 0);
+    faults_.Clear();
+    EXPECT_EQ(SetByte(h, "v"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(CreateRc(h, "existing", KEY_READ), ERROR_SUCCESS);
+    EXPECT_EQ(CreateRc(h, "New", KEY_READ), ERROR_ACCESS_DENIED);
+    std::string name;
+    EXPECT_EQ(reg_.EnumKey(h, 0, name), ERROR_SUCCESS);
+    ASSERT_EQ(reg_.CloseKey(h), ERROR_SUCCESS);
+    EXPECT_EQ(SetByte(h, "v"), ERROR_INVALID_HANDLE);
+
+    // A handle opened now gets every right.
+    ASSERT_EQ(reg_.OpenKey(HKEY_LOCAL_MACHINE, "Software\\Policies", MAXIMUM_ALLOWED, h), 0);
+    EXPECT_EQ(SetByte(h, "v"), ERROR_SUCCESS);
+    EXPECT_EQ(CreateRc(h, "New", KEY_READ), ERROR_SUCCESS);
 }
 
 TEST_F(RegistryCalls, RefusedValueWritesLeaveTheKeyUsable) {
