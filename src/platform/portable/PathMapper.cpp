@@ -268,9 +268,9 @@ PathMapper::FolderChange::~FolderChange() {
     // Nothing indexed here or below: nothing to follow (and no need to look at the entry).
     const std::string below = entry_.string() + "/";
     auto inside = indexes.lower_bound(below);
-    const bool indexedBelow = indexes.count(entry_.string()) ||
-                              (inside != indexes.end() &&
-                               inside->first.compare(0, below.size(), below) == 0);
+    const bool indexedBelow =
+        indexes.count(entry_.string()) ||
+        (inside != indexes.end() && inside->first.compare(0, below.size(), below) == 0);
     if (!indexedBelow && !indexes.count(folder.string())) return;
     std::error_code ec;
     const bool exists = fs::exists(fs::symlink_status(entry_, ec));

@@ -5,8 +5,8 @@
 // page cannot hold shows with "?" in its place, which no valid Windows name can name back.
 #pragma once
 
-#include "platform/portable/CodePage.h"
 #include "platform/WinTypes.h"
+#include "platform/portable/CodePage.h"
 
 #include <filesystem>
 #include <map>

@@ -86,8 +86,7 @@ TEST_F(PortableFiles, TheHostDriveIsReadOnlyButForTheCommandsOutputs) {
     EXPECT_FALSE(fs::exists(outside.Path() / "notes" / "other.txt"));
 
     // The command's output, the folders on its way and temporaries beside it may be written.
-    machine_->AllowHostOutput(outside.Path() / "out" / "result.arc",
-                              portable::HostOutput::File);
+    machine_->AllowHostOutput(outside.Path() / "out" / "result.arc", portable::HostOutput::File);
     const std::string result = paths.FromHost(outside.Path() / "out" / "result.arc");
     ASSERT_EQ(Files().CreateDirectory(paths.FromHost(outside.Path() / "out")), ERROR_SUCCESS);
     std::string temporary;
@@ -239,7 +238,8 @@ TEST_F(PortableFiles, NamesInAnotherCaseFollowChangesFromEitherSide) {
     EXPECT_EQ(Attributes("C:\\SCRATCH\\APP\\D.TXT"), INVALID_FILE_ATTRIBUTES);
 
     // Removing the folder under another case leaves nothing to find inside it.
-    for (const char* name : {"New.txt", "c.txt", "host.txt"}) fs::remove(app / name);
+    for (const char* name : {"New.txt", "c.txt", "host.txt"})
+        fs::remove(app / name);
     ASSERT_EQ(Files().RemoveDirectory("C:\\SCRATCH\\APP"), ERROR_SUCCESS);
     EXPECT_FALSE(fs::exists(app));
     ASSERT_EQ(Files().CreateDirectory("C:\\Scratch\\app"), ERROR_SUCCESS);
