@@ -73,4 +73,15 @@ std::string ReadHostFile(const std::filesystem::path& path) {
     return s.str();
 }
 
+std::map<std::string, std::string> SnapshotMachineFolder(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
+        if (e.is_regular_file() && e.path().filename() != "filemeta.txt")
+            files[e.path().string()] = ReadHostFile(e.path());
+        else if (e.is_directory())
+            files[e.path().string() + "/"] = "";
+    }
+    return files;
+}
+
 } // namespace tarn::test

@@ -5,6 +5,7 @@
 #include "platform/portable/Machine.h"
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -46,5 +47,9 @@ private:
 // Writes a file on the host, creating its folders.
 void WriteHostFile(const std::filesystem::path& path, const std::string& content);
 std::string ReadHostFile(const std::filesystem::path& path);
+// Every file and folder below a machine folder with its content. The machine's store of 8.3
+// names is left out: the machine gives a file its short name when first asked, where Windows
+// gave it when the file was made.
+std::map<std::string, std::string> SnapshotMachineFolder(const std::filesystem::path& folder);
 
 } // namespace tarn::test

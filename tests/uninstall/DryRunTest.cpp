@@ -82,19 +82,6 @@ protected:
     int unregistered = 0;
 };
 
-// Every file below the machine folder with its content, the store of 8.3 names left out (a name
-// is given when first asked for).
-std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
-        if (e.is_regular_file() && e.path().filename() != "filemeta.txt")
-            files[e.path().string()] = ReadHostFile(e.path());
-        else if (e.is_directory())
-            files[e.path().string() + "/"] = "";
-    }
-    return files;
-}
-
 // The line of the real run for a step the dry run names, when the step succeeds.
 std::string AsDone(const std::string& planned) {
     const auto without = [&planned](const std::string& head, const std::string& tail) {
@@ -124,7 +111,7 @@ TEST_F(DryRunTest, ADryRunOverEveryKindOfEntryChangesNothingAndShowsNoBox) {
     PutString(kRecord + "\\INIFiles\\2", "FilePath", "C:\\Solo\\solo.ini");
     PutString(kRecord + "\\INIFiles\\2\\Entries\\S", "A", "");
     Detach();
-    const auto before = Snapshot(machine.Folder() / "machine");
+    const auto before = SnapshotMachineFolder(machine.Folder() / "machine");
     Attach();
     RegisterControl();
     std::vector<std::string> lines;
@@ -134,7 +121,7 @@ TEST_F(DryRunTest, ADryRunOverEveryKindOfEntryChangesNothingAndShowsNoBox) {
     EXPECT_EQ(engine.calls, (std::vector<std::string>{"init 500", "exit"}));
     EXPECT_EQ(unregistered, 0);
     Detach();
-    EXPECT_EQ(Snapshot(machine.Folder() / "machine"), before);
+    EXPECT_EQ(SnapshotMachineFolder(machine.Folder() / "machine"), before);
     EXPECT_FALSE(std::filesystem::exists(Seen()));
     // The plan went down every branch that would have changed something.
     for (const std::string expected :

@@ -29,20 +29,6 @@ ProgramRun RunOnMachine(const std::filesystem::path& program, const std::filesys
     return RunTool(call, scratch);
 }
 
-// Every file and folder below a machine folder with its content. The machine's store of 8.3
-// names is left out: the machine gives a file its short name when first asked, where Windows
-// gave it when the file was made.
-std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
-        if (e.is_regular_file() && e.path().filename() != "filemeta.txt")
-            files[e.path().string()] = ReadHostFile(e.path());
-        else if (e.is_directory())
-            files[e.path().string() + "/"] = "";
-    }
-    return files;
-}
-
 } // namespace
 
 TEST_F(DemoMachineTest, TheUninstallProgramInTheProductFolderRemovesTheProduct) {
@@ -152,14 +138,14 @@ TEST_F(DemoMachineTest, WithAnEngineTheAliasIsDeletedInTheFullRun) {
 TEST_F(DemoMachineTest, TheToolsDryRunListsThePlanAndChangesNothing) {
     LayOut();
     Detach();
-    const auto before = Snapshot(machine.Folder() / "machine");
+    const auto before = SnapshotMachineFolder(machine.Folder() / "machine");
     const auto log = machine.Folder() / "dry.log";
     ToolCall call;
     call.machine = machine.Folder() / "machine";
     call.args = {"uninstall", "--dry-run", "--yes", "--log", log.string(), "Demo", "Product"};
     const auto run = RunTool(call, machine.Folder());
     EXPECT_EQ(run.status, 0) << run.out << run.err;
-    EXPECT_EQ(Snapshot(machine.Folder() / "machine"), before);
+    EXPECT_EQ(SnapshotMachineFolder(machine.Folder() / "machine"), before);
     EXPECT_NE(run.out.find("would: delete " + kFolder + "\\demo.txt"), std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("would: keep " + sharedShort + " with count 1"), std::string::npos);
