@@ -38,6 +38,15 @@ public:
     const TClassInfo* Parent() const { return parent_; }
     TComponent* Create(TComponent* owner) const { return create_(owner); }
 
+    // A stored block of this class whose name the form already holds, for a component of this
+    // class, stands for that component: one made by another component's constructor (the
+    // process-wide standard instances) is filled in instead of being made twice.
+    bool ReusesExisting() const { return reusesExisting_; }
+    TClassInfo& ReuseExisting() {
+        reusesExisting_ = true;
+        return *this;
+    }
+
     TClassInfo& Property(TPropertyInfo info);
     // A property of this class or an ancestor (names compare without regard to case).
     const TPropertyInfo* FindProperty(const std::string& name) const;
@@ -73,6 +82,7 @@ private:
     const TClassInfo* parent_;
     std::function<TComponent*(TComponent* owner)> create_;
     std::vector<TPropertyInfo> properties_;
+    bool reusesExisting_ = false;
 };
 
 class TClassRegistry {
@@ -84,8 +94,11 @@ public:
     // registered already, or empty.
     template <class T>
     TClassInfo& RegisterClass(const std::string& name, const std::string& parent = "") {
-        return Register(typeid(T), name, parent,
-                        [](TComponent* owner) -> TComponent* { return new T(owner); });
+        return Register(typeid(T), name, parent, [](TComponent* owner) -> TComponent* {
+            std::unique_ptr<T> component(new T(owner));
+            component->AfterConstruction();
+            return component.release();
+        });
     }
     const TClassInfo* FindClass(const std::string& name) const;
     const TClassInfo* ClassOf(const TComponent& component) const;

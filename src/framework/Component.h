@@ -16,6 +16,7 @@
 #pragma once
 
 #include "framework/Exception.h"
+#include "framework/Object.h"
 #include "framework/Set.h"
 
 #include <string>
@@ -32,18 +33,24 @@ enum TOperation { opInsert, opRemove };
 enum TComponentStateItem { csLoading, csDesigning, csDestroying };
 using TComponentState = TSet<TComponentStateItem>;
 
-class TComponent {
+class TComponent : public TObject {
 public:
     explicit TComponent(TComponent* owner);
-    virtual ~TComponent();
+    ~TComponent() override;
     TComponent(const TComponent&) = delete;
     TComponent& operator=(const TComponent&) = delete;
 
     TComponent* Owner() const { return owner_; }
 
+    // Runs once the most derived constructor has finished, where virtual calls reach the
+    // object's own class. Create and the form reader call it; code that uses new directly
+    // calls it itself when the class needs it.
+    virtual void AfterConstruction() {}
+
     // Unique, without regard to case, among the owner's components; "" is always allowed.
     const std::string& Name() const { return name_; }
-    void SetName(const std::string& name);
+    // Virtual so that a class may resolve a clash with a sibling's name its own way.
+    virtual void SetName(const std::string& name);
 
     int Tag() const { return tag_; }
     void SetTag(int tag) { tag_ = tag; }
@@ -105,7 +112,13 @@ private:
 // Makes a component that belongs to owner; see the ownership notes above.
 template <class T, class... A> T* Create(TComponent* owner, A&&... args) {
     if (!owner) throw EComponentError(SNoOwner);
-    return new T(owner, std::forward<A>(args)...);
+    // Deleting a component takes it out of its owner, so a failed start leaves nothing behind.
+    struct Guard {
+        T* component;
+        ~Guard() { delete component; }
+    } guard{new T(owner, std::forward<A>(args)...)};
+    guard.component->AfterConstruction();
+    return std::exchange(guard.component, nullptr);
 }
 
 } // namespace tarn

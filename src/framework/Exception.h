@@ -81,4 +81,10 @@ public:
     using Exception::Exception;
 };
 
+// The silent abort: ends the work in hand without an error being shown.
+class EAbort : public Exception {
+public:
+    using Exception::Exception;
+};
+
 } // namespace tarn

@@ -63,6 +63,9 @@ private:
             if (!form) {
                 created.reset(info->Create(nullptr));
                 component = created.get();
+            } else if (TComponent* existing = form->FindComponent(name.text);
+                       existing && info->ReusesExisting() && registry_.ClassOf(*existing) == info) {
+                component = existing;
             } else {
                 component = info->Create(form);
             }

@@ -7,7 +7,7 @@ namespace tarn::paths {
 namespace {
 
 template <class T> void Standard(TClassRegistry& registry) {
-    registry.RegisterClass<T>(std::string(T::kClassName), "TStandardPathSpecifier");
+    registry.RegisterClass<T>(std::string(T::kClassName), "TStandardPathSpecifier").ReuseExisting();
 }
 
 } // namespace

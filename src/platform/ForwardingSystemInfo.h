@@ -20,6 +20,9 @@ public:
     WORD GetUserDefaultLangID() override { return inner_.GetUserDefaultLangID(); }
     unsigned GetACP() override { return inner_.GetACP(); }
     std::string GetModuleFileName() override { return inner_.GetModuleFileName(); }
+    bool GetEnvironmentVariable(const std::string& name, std::string& value) override {
+        return inner_.GetEnvironmentVariable(name, value);
+    }
     int CompareString(const std::string& a, const std::string& b, bool ignoreCase) override {
         return inner_.CompareString(a, b, ignoreCase);
     }

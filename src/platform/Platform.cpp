@@ -29,6 +29,7 @@ Services Merge(const Services& top, const Services& base) {
     if (!s.ui) s.ui = base.ui;
     if (!s.database) s.database = base.database;
     if (!s.console) s.console = base.console;
+    if (!s.downloads) s.downloads = base.downloads;
     return s;
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/Console.h"
 #include "platform/DatabaseEngine.h"
+#include "platform/Downloads.h"
 #include "platform/FileSystem.h"
 #include "platform/Libraries.h"
 #include "platform/Processes.h"
@@ -29,6 +30,7 @@ struct Services {
     IUserInterface* ui = nullptr;
     IDatabaseEngine* database = nullptr;
     IConsole* console = nullptr;
+    IDownloads* downloads = nullptr;
 };
 
 // A complete set of services that owns what it hands out.
@@ -83,6 +85,9 @@ inline IDatabaseEngine& Database() {
 }
 inline IConsole& Console() {
     return detail::InForce(Current().console);
+}
+inline IDownloads& Downloads() {
+    return detail::InForce(Current().downloads);
 }
 
 // Puts a set of services in force for its lifetime, then restores the previous one. Services left

@@ -31,6 +31,8 @@ public:
     virtual unsigned GetACP() = 0;
     // GetModuleFileName(NULL): the Windows path of the running program.
     virtual std::string GetModuleFileName() = 0;
+    // GetEnvironmentVariable of the running process: false when the variable is not set.
+    virtual bool GetEnvironmentVariable(const std::string& name, std::string& value) = 0;
     // CompareString in the user's locale: negative, zero or positive.
     virtual int CompareString(const std::string& a, const std::string& b, bool ignoreCase) = 0;
     // CharToOem: same length, ANSI to the OEM code page.

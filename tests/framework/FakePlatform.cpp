@@ -90,6 +90,7 @@ struct NoSystem : ISystemInfo {
     WORD GetUserDefaultLangID() override { return 0x0409; }
     unsigned GetACP() override { return 1252; }
     std::string GetModuleFileName() override { return {}; }
+    bool GetEnvironmentVariable(const std::string&, std::string&) override { return false; }
     int CompareString(const std::string& a, const std::string& b, bool) override {
         return a.compare(b);
     }

@@ -130,6 +130,9 @@ public:
     platform::WORD GetUserDefaultLangID() override { return real_.GetUserDefaultLangID(); }
     unsigned GetACP() override { return real_.GetACP(); }
     std::string GetModuleFileName() override { return module_; }
+    bool GetEnvironmentVariable(const std::string& n, std::string& v) override {
+        return real_.GetEnvironmentVariable(n, v);
+    }
     int CompareString(const std::string& a, const std::string& b, bool i) override {
         return real_.CompareString(a, b, i);
     }

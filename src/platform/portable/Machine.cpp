@@ -2,6 +2,7 @@
 
 #include "platform/ScopedRegKey.h"
 #include "platform/TerminalUserInterface.h"
+#include "platform/portable/CurlDownloads.h"
 #include "platform/portable/FaultFileLocks.h"
 #include "platform/portable/FaultyProcesses.h"
 #include "platform/portable/FaultyRegistry.h"
@@ -115,6 +116,7 @@ Machine::Machine(const std::filesystem::path& folder) : folder_(std::filesystem:
     console_ = std::make_unique<PortableConsole>();
     ui_ = std::make_unique<TerminalUserInterface>(*console_);
     database_ = std::make_unique<NoDatabaseEngine>();
+    downloads_ = std::make_unique<CurlDownloads>();
     if (fresh) CreateFresh();
     files_->SetHostDriveWritable(ReadHostDriveWritable(*registry_));
 }
@@ -153,6 +155,7 @@ Services Machine::GetServices() {
     s.ui = ui_.get();
     s.database = database_.get();
     s.console = console_.get();
+    s.downloads = downloads_.get();
     return s;
 }
 

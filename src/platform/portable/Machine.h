@@ -34,6 +34,7 @@ class FaultyProcesses;
 class PortableLibraries;
 class PortableReboot;
 class PortableConsole;
+class CurlDownloads;
 
 class NoDatabaseEngine;
 class MachineLock;
@@ -123,6 +124,7 @@ private:
     std::unique_ptr<PortableConsole> console_;
     std::unique_ptr<TerminalUserInterface> ui_;
     std::unique_ptr<NoDatabaseEngine> database_;
+    std::unique_ptr<CurlDownloads> downloads_;
 };
 
 } // namespace tarn::platform::portable

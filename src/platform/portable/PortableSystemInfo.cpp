@@ -140,6 +140,17 @@ std::string PortableSystemInfo::GetModuleFileName() {
     return moduleFileName_();
 }
 
+bool PortableSystemInfo::GetEnvironmentVariable(const std::string& name, std::string& value) {
+    // The host keeps names and values in UTF-8.
+    const std::string hostName = AnsiToUtf8(name, codePage_);
+    const char* host = std::getenv(hostName.c_str());
+    if (!host) return false;
+    std::optional<std::string> ansi = Utf8ToAnsi(host, codePage_);
+    if (!ansi) return false;
+    value = std::move(*ansi);
+    return true;
+}
+
 int PortableSystemInfo::CompareString(const std::string& a, const std::string& b, bool ignoreCase) {
     return CompareAnsi(a, b, ignoreCase);
 }

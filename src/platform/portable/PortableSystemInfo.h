@@ -23,6 +23,8 @@ public:
     WORD GetUserDefaultLangID() override;
     unsigned GetACP() override { return codePage_; }
     std::string GetModuleFileName() override;
+    // From the host process; a value the code page cannot hold counts as not set.
+    bool GetEnvironmentVariable(const std::string& name, std::string& value) override;
     int CompareString(const std::string& a, const std::string& b, bool ignoreCase) override;
     std::string CharToOem(const std::string& text) override;
     std::string ErrorText(DWORD code) override;

@@ -2,6 +2,7 @@
 
 #include "platform/win32/Win32Console.h"
 #include "platform/win32/Win32DatabaseEngine.h"
+#include "platform/win32/Win32Downloads.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Libraries.h"
 #include "platform/win32/Win32Processes.h"
@@ -19,13 +20,14 @@ Win32Backend::Win32Backend()
       libraries_(std::make_unique<Win32Libraries>()), system_(std::make_unique<Win32SystemInfo>()),
       reboot_(std::make_unique<Win32Reboot>()), ui_(std::make_unique<Win32UserInterface>()),
       database_(std::make_unique<Win32DatabaseEngine>()),
-      console_(std::make_unique<Win32Console>()) {}
+      console_(std::make_unique<Win32Console>()), downloads_(std::make_unique<Win32Downloads>()) {}
 
 Win32Backend::~Win32Backend() = default;
 
 Services Win32Backend::GetServices() {
-    return {registry_.get(), files_.get(),  profile_.get(), processes_.get(), libraries_.get(),
-            system_.get(),   reboot_.get(), ui_.get(),      database_.get(),  console_.get()};
+    return {registry_.get(),  files_.get(),   profile_.get(),  processes_.get(),
+            libraries_.get(), system_.get(),  reboot_.get(),   ui_.get(),
+            database_.get(),  console_.get(), downloads_.get()};
 }
 
 } // namespace tarn::platform::win32

@@ -17,6 +17,7 @@ class Win32Reboot;
 class Win32UserInterface;
 class Win32DatabaseEngine;
 class Win32Console;
+class Win32Downloads;
 
 class Win32Backend : public Backend {
 public:
@@ -38,6 +39,7 @@ private:
     std::unique_ptr<Win32UserInterface> ui_;
     std::unique_ptr<Win32DatabaseEngine> database_;
     std::unique_ptr<Win32Console> console_;
+    std::unique_ptr<Win32Downloads> downloads_;
 };
 
 } // namespace tarn::platform::win32

@@ -64,6 +64,19 @@ std::string Win32SystemInfo::GetModuleFileName() {
     return path;
 }
 
+bool Win32SystemInfo::GetEnvironmentVariable(const std::string& name, std::string& value) {
+    // An empty value returns 0 as a failure does, but leaves the last error alone.
+    ::SetLastError(ERROR_SUCCESS);
+    std::string text;
+    const bool filled = FillString(text, [&name](char* buffer, std::uint32_t capacity) {
+        return static_cast<std::uint32_t>(
+            ::GetEnvironmentVariableA(name.c_str(), buffer, capacity));
+    });
+    if (!filled && LastError() != ERROR_SUCCESS) return false;
+    value = std::move(text);
+    return true;
+}
+
 int Win32SystemInfo::CompareString(const std::string& a, const std::string& b, bool ignoreCase) {
     int result = ::CompareStringA(LOCALE_USER_DEFAULT, ignoreCase ? NORM_IGNORECASE : 0, a.data(),
                                   static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()));

@@ -14,6 +14,7 @@ public:
     WORD GetUserDefaultLangID() override;
     unsigned GetACP() override;
     std::string GetModuleFileName() override;
+    bool GetEnvironmentVariable(const std::string& name, std::string& value) override;
     int CompareString(const std::string& a, const std::string& b, bool ignoreCase) override;
     std::string CharToOem(const std::string& text) override;
     std::string ErrorText(DWORD code) override;

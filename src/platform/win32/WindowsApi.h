@@ -149,3 +149,4 @@
 #undef CharToOem
 #undef ExitWindows
 #undef GetVersion
+#undef GetEnvironmentVariable

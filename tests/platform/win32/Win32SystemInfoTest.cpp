@@ -1,4 +1,6 @@
 // The Win32 backend's system information: the values come from the running Windows.
+#include "platform/win32/WindowsApi.h"
+
 #include "platform/win32/Win32SystemInfo.h"
 
 #include <gtest/gtest.h>
@@ -42,6 +44,18 @@ TEST(Win32SystemInfo, ModuleFileNameIsThisProgram) {
     std::string path = Lower(Win32SystemInfo().GetModuleFileName());
     ASSERT_GE(path.size(), 17u);
     EXPECT_EQ(path.substr(path.size() - 17), "test_platform.exe");
+}
+
+TEST(Win32SystemInfo, AnEmptyEnvironmentVariableIsStillSet) {
+    Win32SystemInfo system;
+    std::string value = "left";
+    ::SetEnvironmentVariableA("TARNWELL_TEST_QUERY", nullptr);
+    EXPECT_FALSE(system.GetEnvironmentVariable("TARNWELL_TEST_QUERY", value));
+    // Windows reports an empty value with a length of 0, as it does a failure.
+    ::SetEnvironmentVariableA("TARNWELL_TEST_QUERY", "");
+    ASSERT_TRUE(system.GetEnvironmentVariable("TARNWELL_TEST_QUERY", value));
+    EXPECT_EQ(value, "");
+    ::SetEnvironmentVariableA("TARNWELL_TEST_QUERY", nullptr);
 }
 
 TEST(Win32SystemInfo, CompareStringFollowsTheLocale) {
