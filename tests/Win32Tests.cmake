@@ -18,7 +18,10 @@ target_link_libraries(tarn_win32_test_main PUBLIC tarn_core tarn_backend GTest::
 add_executable(test_platform ${TARN_WIN32_PLATFORM_TESTS})
 target_include_directories(test_platform PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(test_platform PRIVATE tarn_core tarn_backend tarn_win32_test_main GTest::gmock)
-add_test(NAME platform COMMAND test_platform)
+# The download cases need the loopback servers, which the Linux side starts around the run.
+add_test(NAME platform
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/support/servers/with-servers.sh
+                 ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:test_platform>)
 set_tests_properties(platform PROPERTIES TIMEOUT 300)
 
 # The uninstall window's UI driver (run by tests/ui/run-window-test.sh under Wine and a display),

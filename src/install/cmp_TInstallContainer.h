@@ -466,8 +466,6 @@ inline bool RaiseRegistrationErrors = true;
 // The registry key of the running install's record, set by the install component.
 inline std::string InstallRecordKey;
 inline int NameClashCounter = 0;
-// The location downloads fall back to; the install component's NetLocation.
-inline TCustomNetInstallLocation* DefaultNetLocation = nullptr;
 
 IInstallRunner* GlobalInstallDriver();
 void SetGlobalInstallDriver(IInstallRunner* driver);

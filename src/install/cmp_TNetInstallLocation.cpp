@@ -37,6 +37,7 @@ TCustomNetInstallLocation::TCustomNetInstallLocation(TComponent* owner) : TCompo
 
 TCustomNetInstallLocation::~TCustomNetInstallLocation() {
     if (auto* list = NetInstallLocationList()) list->Remove(this);
+    if (DefaultNetLocation == this) DefaultNetLocation = nullptr;
 }
 
 std::string TCustomNetInstallLocation::RemotePath(const std::string& remoteName) const {

@@ -103,6 +103,9 @@ TCustomNetInstallLocationList* NetInstallLocationList();
 
 // Set by whoever wants the running download stopped (checked between blocks); never cleared
 // here, so once set every later download stops at once until its owner clears it.
+// The location downloads fall back to: the install component's NetLocation. Cleared when that
+// location goes.
+inline TCustomNetInstallLocation* DefaultNetLocation = nullptr;
 inline bool NetInstallAborted = false;
 
 // Only the first call of several makes the list, and only the last matching Finalize frees it.
