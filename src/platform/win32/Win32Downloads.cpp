@@ -44,6 +44,9 @@ int ReplyCode(const std::string& response) {
     return std::atoi(response.substr(0, 3).c_str());
 }
 
+// WSAETIMEDOUT, without winsock's header.
+constexpr ::DWORD kSocketTimedOut = 10060;
+
 DownloadResult ResultOfError(::DWORD error, const std::string& response) {
     switch (error) {
     case ERROR_INTERNET_CANNOT_CONNECT:
@@ -57,6 +60,7 @@ DownloadResult ResultOfError(::DWORD error, const std::string& response) {
     case ERROR_FILE_NOT_FOUND:
         return DownloadResult::NotFound;
     case ERROR_INTERNET_TIMEOUT:
+    case kSocketTimedOut: // what Wine's WinINet reports for a receive that timed out
         return DownloadResult::TimedOut;
     case ERROR_INTERNET_CONNECTION_RESET:
     case ERROR_INTERNET_CONNECTION_ABORTED:
