@@ -28,4 +28,17 @@ std::string DownloadResultText(DownloadResult result) {
     return "the download failed";
 }
 
+DownloadResult HttpStatusResult(long status) {
+    switch (status) {
+    case 404:
+    case 410:
+        return DownloadResult::NotFound;
+    case 401:
+    case 403:
+        return DownloadResult::LoginRefused;
+    default:
+        return DownloadResult::Failed;
+    }
+}
+
 } // namespace tarn::platform

@@ -58,6 +58,8 @@ public:
 
 // A short English reason, e.g. "the file was not found on the server".
 std::string DownloadResultText(DownloadResult result);
+// The result an HTTP status other than 200 stands for.
+DownloadResult HttpStatusResult(long status);
 
 // The protocol's port when the request names none.
 inline unsigned EffectivePort(const DownloadRequest& request) {

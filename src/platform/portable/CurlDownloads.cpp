@@ -117,19 +117,6 @@ std::string UrlOf(const DownloadRequest& request) {
            std::to_string(EffectivePort(request)) + EncodePath(path);
 }
 
-DownloadResult HttpStatusResult(long status) {
-    switch (status) {
-    case 404:
-    case 410:
-        return DownloadResult::NotFound;
-    case 401:
-    case 403:
-        return DownloadResult::LoginRefused;
-    default:
-        return DownloadResult::Failed;
-    }
-}
-
 DownloadResult ResultOf(CURLcode code, CURL* easy, const Transfer& t) {
     switch (code) {
     case CURLE_OK:

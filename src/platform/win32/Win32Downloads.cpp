@@ -102,19 +102,6 @@ void SetTimeouts(::HINTERNET handle, const DownloadRequest& request) {
     SetTimeout(handle, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, request.stallSeconds);
 }
 
-DownloadResult HttpStatusResult(::DWORD status) {
-    switch (status) {
-    case 404:
-    case 410:
-        return DownloadResult::NotFound;
-    case 401:
-    case 403:
-        return DownloadResult::LoginRefused;
-    default:
-        return DownloadResult::Failed;
-    }
-}
-
 // The GET request, sent; on a status other than 200 the outcome says why.
 InternetHandle OpenHttp(::HINTERNET connection, const DownloadRequest& request,
                         std::uint64_t& total, DownloadOutcome& outcome) {
@@ -139,7 +126,7 @@ InternetHandle OpenHttp(::HINTERNET connection, const DownloadRequest& request,
         return nullptr;
     }
     if (status != 200) {
-        outcome.result = HttpStatusResult(status);
+        outcome.result = HttpStatusResult(static_cast<long>(status));
         outcome.detail = "HTTP status " + std::to_string(status);
         return nullptr;
     }

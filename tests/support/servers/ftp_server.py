@@ -21,8 +21,7 @@ except ImportError:
     print("UNAVAILABLE pyftpdlib is not installed for %s" % sys.executable, flush=True)
     sys.exit(3)
 
-USER = "tarnuser"
-PASSWORD = "tarn-secret"
+from server_common import PASSWORD, USER, watch_stdin
 SHORT_NAME = "short.bin"
 
 
@@ -36,15 +35,6 @@ class Handler(FTPHandler):
             self.respond("213 %d" % (2 * self.fs.getsize(path)))
             return
         return FTPHandler.ftp_SIZE(self, path)
-
-
-def watch_stdin():
-    try:
-        while sys.stdin.buffer.read(4096):
-            pass
-    except OSError:
-        pass
-    os._exit(0)
 
 
 def main():

@@ -22,8 +22,7 @@ import urllib.parse
 from array import array
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
-USER = "tarnuser"
-PASSWORD = "tarn-secret"
+from server_common import PASSWORD, USER, watch_stdin
 # name, size, seed: as tests/support/servers/ServedFiles.h
 FILES = [
     ("data.bin", 3 * 1024 * 1024 + 123, 1),
@@ -154,15 +153,6 @@ class Server(ThreadingHTTPServer):
         if isinstance(sys.exc_info()[1], ConnectionError):
             return
         ThreadingHTTPServer.handle_error(self, request, client_address)
-
-
-def watch_stdin():
-    try:
-        while sys.stdin.buffer.read(4096):
-            pass
-    except OSError:
-        pass
-    os._exit(0)
 
 
 def main():
