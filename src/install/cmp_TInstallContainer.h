@@ -16,6 +16,8 @@
 #include "paths/InstallTree.h"
 #include "paths/PathPair.h"
 #include "paths/cmp_TPathSpecifier.h"
+#include "routines/routines_FileSystem.h"
+#include "version/cmp_TVersion.h"
 
 #include <cstdint>
 #include <functional>
@@ -33,6 +35,7 @@ namespace tarn::install {
 class TInstallObject;
 class TFileContainer;
 class TCustomInstallFile;
+class TInstallFile;
 class TpsFileContainer;
 class TCustomNetInstallLocation;
 using paths::TCustomPathSpecifier;
@@ -374,8 +377,50 @@ public:
     std::string_view ClassName() const override { return kClassName; }
 };
 
-// One installable file. What a file does when it is installed, compressed or copied is with the
-// install file's own unit; the tree needs its size, its source and its per-operation hooks.
+// The security description passed when a source file is opened to read its attributes.
+struct TSecurityAttributes {
+    std::uint32_t Length = 12;
+    void* SecurityDescriptor = nullptr;
+    bool InheritHandle = false;
+};
+
+// The kinds of install file (FileKind). Kinds 2 to 4 fix the destination; every kind but 0 puts
+// the overwrite rule on version and date.
+enum : std::uint8_t {
+    fkOrdinary = 0,
+    fkVersioned = 1,
+    fkProductSystem = 2, // the product's own System folder
+    fkCommonSystem = 3,  // Common Files\System, shared
+    fkWindowsSystem = 4, // the Windows system folder, shared
+};
+
+// A file's identifier in its archives (the member's file id), held in a process-wide table of
+// 2,000 while the file lives.
+class TInstallFileId {
+public:
+    static constexpr int kCount = 2000;
+    // The lowest free identifier; IECustomInstallFile when every one is in use, since handing
+    // out one that another file holds would make two files share an archive member.
+    TInstallFileId();
+    ~TInstallFileId();
+    TInstallFileId(const TInstallFileId&) = delete;
+    TInstallFileId& operator=(const TInstallFileId&) = delete;
+
+    int Value() const { return id_; }
+    // The stored identifier of a form being loaded takes the place of the one given out.
+    void Replace(int id);
+    // After loading: the first loaded file of the process clears what the constructors took,
+    // then every loaded file marks its own identifier.
+    void Claim();
+
+private:
+    int id_ = 0;
+};
+
+// One installable file: its source on the build machine, its member in an archive and its
+// destination, the rules that tie its kind, extension and destination together, and its
+// install: the overwrite decision, a replacement at reboot for a file in use, extraction, shared
+// counts, registration and the uninstall record.
 class TCustomInstallFile : public TFileRelated {
 public:
     static constexpr std::string_view kClassName = "TCustomInstallFile";
@@ -384,22 +429,150 @@ public:
     ~TCustomInstallFile() override;
     std::string_view ClassName() const override { return kClassName; }
 
+    // The latest install of the file.
+    bool DestinationExisted = false;
+    bool ReplaceAtReboot = false; // written under a temporary name, moved at the next reboot
+    bool CopyThisFile = false;
+
+    TSecurityAttributes SecurityAttributes;
+    std::string LaunchParameters;
+    // Applied by CompleteAfterReboot; {ReadOnly} or empty from the source on every new name.
+    TFileAttributeSet Attributes;
+    std::int32_t CompressedSize = 0;
+    std::uint8_t CompressState = 0; // 2 once compressed in the running build
+    double FileDate = 0;            // last write of the source, a local day count
+    version::TOverwriteType Overwrite = version::owAlways;
+    bool HelpFile = false;
+    TNumberSet LaunchKinds; // 0 .. 7
+    bool SharedFile = false;
+    std::string Version; // the source's file version, at most 20 characters
+
+    // Set directly only while loading; otherwise through the setters, which apply the rules.
     std::int64_t FileSize = 0;
     std::string SourceDirectory;
     std::string SourceFileName;
     std::uint8_t Operation = 0; // 0 none, 1 compressing, 2 installing, 3 copying
     TFileStatusEvent OnStatus;
     TNewDiskEvent OnNewDisk;
+    TNotifyEvent OnAfterCompress;
+    TNotifyEvent OnAfterCopy;
+    TNotifyEvent OnAfterInstall;
+    TNotifyEvent OnBeforeCompress;
+    TNotifyEvent OnBeforeCopy;
+    TNotifyEvent OnBeforeInstall; // EAbort skips the file
+    TNotifyEvent OnBeforeReplace;
+
+    const std::string& DestFileName() const { return destFileName_; }
+    std::uint8_t FileKind() const { return fileKind_; }
+    bool RegisterActiveX() const { return registerActiveX_; }
+    int UniqueID() const { return uniqueId_.Value(); }
+    // The stored value of a form being loaded.
+    void SetUniqueID(int id) { uniqueId_.Replace(id); }
 
     int RegisteredType() const override { return kRegisteredType; }
-    virtual void ReadInfoFromArchive() {}
-    virtual void ReadInfoFromSource() {}
+    void SetSubPath(const std::string& text) override;
+    void SetDestinationSpecifier(TCustomPathSpecifier* specifier) override;
+    void SetContainer(TInstallContainer* container) override;
+    std::string GetArchiveFile() override;
+    // The file's install procedure.
+    void InstallHelpers() override;
+    void CompleteAfterReboot() override;
+    void RecordForUninstaller(const std::string& keyPath) override;
+
+    // Handed to the archive component as its OnAborted: ends the whole install run.
+    virtual void AbortInstall();
+    virtual void RegisterLibrary();
+    virtual void RegisterTypeLibrary();
+    virtual void RegisterExecutable();
+    // Raises the replace events and, when the destination is in use, switches the file to a
+    // temporary name that the next reboot moves over it. EAbort cancels the copy.
+    virtual void PrepareReplace();
+    virtual void SetRegisterActiveX(bool value);
+    virtual void SetDestFileName(const std::string& name);
+    virtual void SetSourceFileName(const std::string& name);
+    virtual void SetFileKind(std::uint8_t kind);
+    virtual void SetSourceDirectory(const std::string& folder);
+    // 1 compress, 2 install, 3 copy; Operation is 0 afterwards.
+    virtual void Process(std::uint8_t operation);
+    virtual void Compress() {}
+    // Copies the source itself to the destination, for a file without an archive.
+    virtual void CopyFile();
+    // Size, date and version from the member's header; once per install run.
+    virtual void ReadInfoFromArchive();
+    virtual void ReadInfoFromSource();
+    // The source's version resource carries an "OLESelfRegister" string.
+    virtual bool HasOLESelfRegister();
+    virtual bool IncrementSharedCount();
+    // Registers the installed component by its extension: a program, a type library or a library.
+    void Register();
+
+    // The new file with its source taken from path (folder, then name, through the rules).
+    template <class T = TInstallFile>
+    static T* CreateFromFile(TComponent* owner, const std::string& path);
+    template <class T = TInstallFile>
+    static T* CreateInContainer(TComponent* owner, TInstallContainer* container,
+                                const std::string& path);
+
+    // GetDestination, a backslash, DestFileName.
+    std::string FullDestination();
+    // SourceDirectory, a backslash, SourceFileName: the source on the build machine and the
+    // member's name in the archive.
+    std::string ArchiveMemberName() const;
+    // Own net location, or an overwrite rule that needs the member before deciding.
+    bool HasOwnArchive() const;
 
     // Installed on the archive component while the file's member is processed: progress goes
     // up the tree, a volume request to whoever answers it (or to the user).
     void StatusHandler(archive::TTarnCompress& sender, const archive::TlzhFileStats& stats);
     void DiskHandler(archive::TTarnCompress& sender, int diskNumber, std::string& path);
+
+    // The property rules: every setter outside loading comes here with its own value new and the
+    // others as they are.
+    void ApplyProperties(TInstallContainer* container, const std::string& sourceDirectory,
+                         bool registerActiveX, std::uint8_t fileKind,
+                         TCustomPathSpecifier* destinationSpecifier,
+                         const std::string& destFileName, const std::string& subPath,
+                         const std::string& sourceFileName);
+
+protected:
+    void Loaded() override;
+
+private:
+    void TakeSourcePath(const std::string& path);
+    void ReadInfoFrom(const std::string& archiveFile);
+    void Extract(archive::TTarnCompress& compress);
+    void AfterInstallSteps();
+    void FinishInstall();
+
+    std::string destFileName_;
+    std::uint8_t fileKind_ = fkOrdinary;
+    bool registerActiveX_ = false;
+    TInstallFileId uniqueId_;
 };
+
+// The install file a form stores.
+class TInstallFile : public TCustomInstallFile {
+public:
+    static constexpr std::string_view kClassName = "TInstallFile";
+    using TCustomInstallFile::TCustomInstallFile;
+    std::string_view ClassName() const override { return kClassName; }
+};
+
+template <class T>
+T* TCustomInstallFile::CreateFromFile(TComponent* owner, const std::string& path) {
+    std::unique_ptr<T> file(new T(owner)); // an owner takes it over; without one the caller does
+    file->AfterConstruction();
+    file->TakeSourcePath(path);
+    return file.release();
+}
+
+template <class T>
+T* TCustomInstallFile::CreateInContainer(TComponent* owner, TInstallContainer* container,
+                                         const std::string& path) {
+    std::unique_ptr<T> file(CreateFromFile<T>(owner, path));
+    file->SetContainer(container);
+    return file.release();
+}
 
 // The path specifier standing for a file container's destination. Owned by the container's owner.
 class TpsFileContainer : public paths::TCustomPathSpecifier {

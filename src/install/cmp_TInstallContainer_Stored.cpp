@@ -5,6 +5,7 @@
 #include "install/cmp_TInstallContainer.h"
 #include "install/cmp_TNetInstallLocation.h"
 #include "paths/StoredSpecifiers.h"
+#include "version/VersionTables.h"
 
 namespace tarn::install {
 
@@ -143,6 +144,98 @@ void RegisterGroup(TClassRegistry& registry) {
     registry.RegisterClass<TInstallGroup>("TInstallGroup", "TCustomInstallGroup");
 }
 
+// The members of an install file's attribute set, by bit.
+constexpr const char* kAttributeNames[9] = {"faArchive",  "faCompressed", "faDirectory",
+                                            "faHidden",   "faNormal",     "faOffline",
+                                            "faReadOnly", "faSystem",     "faTemporary"};
+
+std::string AttributeName(int bit) {
+    return bit >= 0 && bit < 9 ? kAttributeNames[bit] : "";
+}
+
+std::string LaunchKindName(int kind) {
+    return "lk" + std::to_string(kind);
+}
+
+TValue AttributeValue(TFileAttributeSet set) {
+    std::vector<std::string> items;
+    for (int i = 0; i < 9; ++i)
+        if (set.Contains(static_cast<TFileAttribute>(i))) items.push_back(AttributeName(i));
+    return TValue::Set(std::move(items));
+}
+
+TFileAttributeSet ReadAttributes(const TValue& value) {
+    const TNumberSet bits = ReadSet(value, AttributeName, 9);
+    TFileAttributeSet set;
+    for (int bit = 0; bit < 9; ++bit)
+        if (bits.Contains(bit)) set.Include(static_cast<TFileAttribute>(bit));
+    return set;
+}
+
+// The kind, the source and the destination name are set through their setters: while loading
+// they only store, so the order of the stored values does not matter.
+void RegisterInstallFile(TClassRegistry& registry) {
+    using F = TCustomInstallFile;
+    TClassInfo& file = registry.RegisterClass<F>("TCustomInstallFile", "TFileRelated");
+    file.Property<F>(
+        "NetFile", [](F& f) { return TValue::Boolean(f.NetFile()); },
+        [](F& f, const TValue& v) { f.SetNetFile(AsBoolean(v)); }, TValue::Boolean(false));
+    // The member id the archives know the file by: always kept with the form.
+    file.Property<F>(
+        "UniqueID", [](F& f) { return TValue::Integer(f.UniqueID()); },
+        [](F& f, const TValue& v) { f.SetUniqueID(static_cast<int>(AsInteger(v))); }, {}, true);
+
+    TClassInfo& published =
+        registry.RegisterClass<TInstallFile>("TInstallFile", "TCustomInstallFile");
+    auto text = [&published](const char* name, std::string F::*member) {
+        published.Property<F>(
+            name, [member](F& f) { return TValue::String(f.*member); },
+            [member](F& f, const TValue& v) { f.*member = AsString(v); }, TValue::String(""));
+    };
+    published.Property<F>(
+        "SourceDirectory", [](F& f) { return TValue::String(f.SourceDirectory); },
+        [](F& f, const TValue& v) { f.SetSourceDirectory(AsString(v)); }, TValue::String(""));
+    published.Property<F>(
+        "SourceFileName", [](F& f) { return TValue::String(f.SourceFileName); },
+        [](F& f, const TValue& v) { f.SetSourceFileName(AsString(v)); }, TValue::String(""));
+    published.Property<F>(
+        "DestFileName", [](F& f) { return TValue::String(f.DestFileName()); },
+        [](F& f, const TValue& v) { f.SetDestFileName(AsString(v)); }, TValue::String(""));
+    published.Property<F>(
+        "FileKind", [](F& f) { return TValue::Integer(f.FileKind()); },
+        [](F& f, const TValue& v) { f.SetFileKind(static_cast<std::uint8_t>(AsInteger(v))); },
+        TValue::Integer(0));
+    published.Property<F>(
+        "RegisterActiveX", [](F& f) { return TValue::Boolean(f.RegisterActiveX()); },
+        [](F& f, const TValue& v) { f.SetRegisterActiveX(AsBoolean(v)); }, TValue::Boolean(false));
+    published.Property<F>(
+        "Overwrite",
+        [](F& f) { return TValue::Ident(std::string(version::OverwriteTypeName(f.Overwrite))); },
+        [](F& f, const TValue& v) {
+            const auto rule = version::OverwriteTypeFromName(AsIdent(v));
+            if (!rule) throw EPropertyError("%s is not an overwrite type", AsIdent(v));
+            f.Overwrite = *rule;
+        },
+        TValue::Ident("owAlways"));
+    Flag(published, "SharedFile", &F::SharedFile, false);
+    Flag(published, "HelpFile", &F::HelpFile, false);
+    text("LaunchParameters", &F::LaunchParameters);
+    text("Version", &F::Version);
+    published.Property<F>(
+        "LaunchKinds", [](F& f) { return SetValue(f.LaunchKinds, LaunchKindName); },
+        [](F& f, const TValue& v) { f.LaunchKinds = ReadSet(v, LaunchKindName, 8); },
+        SetValue({}, LaunchKindName));
+    published.Property<F>(
+        "Attributes", [](F& f) { return AttributeValue(f.Attributes); },
+        [](F& f, const TValue& v) { f.Attributes = ReadAttributes(v); }, AttributeValue({}));
+    published.Property<F>(
+        "FileSize", [](F& f) { return TValue::Integer(f.FileSize); },
+        [](F& f, const TValue& v) { f.FileSize = AsInteger(v); }, TValue::Integer(0));
+    published.Property<F>(
+        "FileDate", [](F& f) { return TValue::Float(f.FileDate); },
+        [](F& f, const TValue& v) { f.FileDate = AsFloat(v); }, TValue::Float(0));
+}
+
 } // namespace
 
 std::string OperatingSystemName(int code) {
@@ -159,11 +252,7 @@ void RegisterInstallClasses(TClassRegistry& registry) {
     RegisterNetInstallLocationClasses(registry);
     RegisterContainer(registry);
     RegisterGroup(registry);
-    registry.RegisterClass<TCustomInstallFile>("TCustomInstallFile", "TFileRelated")
-        .Property<TCustomInstallFile>(
-            "NetFile", [](TCustomInstallFile& f) { return TValue::Boolean(f.NetFile()); },
-            [](TCustomInstallFile& f, const TValue& v) { f.SetNetFile(AsBoolean(v)); },
-            TValue::Boolean(false));
+    RegisterInstallFile(registry);
     registry.RegisterClass<TpsFileContainer>("TpsFileContainer", "TCustomPathSpecifier")
         .Reference<TpsFileContainer, TFileContainer>(
             "FileContainer", [](TpsFileContainer& s) { return s.FileContainer(); },

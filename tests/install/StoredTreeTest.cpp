@@ -18,6 +18,7 @@ TClassRegistry& Registry() {
         done = true;
         RegisterInstallClasses(registry);
         registry.RegisterClass<StandInDriver>("TStandInDriver", "TFileContainer");
+        registry.RegisterClass<SizedFile>("TSizedFile", "TCustomInstallFile");
     }
     return registry;
 }
@@ -55,7 +56,7 @@ constexpr const char* kProject = R"(object SetupForm: TForm
     Container = Install1
     Include = False
   end
-  object Viewer: TCustomInstallFile
+  object Viewer: TSizedFile
     Container = Tools
     DestinationSpecifier = psContainerDestDir
     ArchiveSpecifier = psContainerArchiveFile
@@ -108,7 +109,6 @@ TEST_F(TreeTest, AWrittenFormReadsBackToTheSameTree) {
     group->DialogOptions().SetPassword("it's");
     driver->SetArchiveSpecifier(StandardSpecifier<paths::TpsMainArchiveFile>());
     form->SetName("SetupForm");
-    Registry().RegisterClass<SizedFile>("TSizedFile", "TCustomInstallFile");
 
     const std::string text = WriteForm(*form, Registry());
     EXPECT_NE(text.find("    InstallTypes = [it0, it7]\r\n"), std::string::npos) << text;

@@ -79,6 +79,12 @@ public:
         FileSize = size;
         SourceFileName = std::move(source);
     }
+    // The tree's own tests: no container rule, no archive, nothing extracted.
+    void SetContainer(install::TInstallContainer* container) override {
+        TFileRelated::SetContainer(container);
+    }
+    void ReadInfoFromArchive() override {}
+    void InstallHelpers() override {}
 };
 
 struct TreeTest : ::testing::Test {
