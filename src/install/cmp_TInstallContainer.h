@@ -264,6 +264,44 @@ private:
     TCustomNetInstallLocation* netLocation_ = nullptr;
 };
 
+// The options of a build (TFileContainer::Compress), by bit number.
+enum TCompressOption : int {
+    coClearLocalArchives = 0, // local files go into the container's archive
+    coRelocateArchives = 1,   // local archives elsewhere move below the container's folder
+    // Bit 2 is passed by the install driver but tested by no build step.
+    coForceNetFilesLocal = 3, // nothing is a net file; no net location is needed
+    coForceFilesNet = 4,      // every file is a net file
+    coIncludeExcluded = 5,    // excluded objects are built and counted too
+};
+
+// A set of the 8 option bits; Bits() is the byte the set is passed as.
+class TCompressOptions {
+public:
+    constexpr TCompressOptions() = default;
+    constexpr TCompressOptions(std::initializer_list<int> items) {
+        for (int i : items)
+            if (i >= 0 && i < 8) bits_ = static_cast<std::uint8_t>(bits_ | 1u << i);
+    }
+    static constexpr TCompressOptions FromBits(std::uint8_t bits) {
+        TCompressOptions options;
+        options.bits_ = bits;
+        return options;
+    }
+    constexpr bool Contains(int n) const { return n >= 0 && n < 8 && (bits_ >> n & 1u) != 0; }
+    constexpr std::uint8_t Bits() const { return bits_; }
+    friend constexpr bool operator==(TCompressOptions, TCompressOptions) = default;
+
+private:
+    std::uint8_t bits_ = 0;
+};
+
+// The options the install driver builds with for its DistributeType (0, 1 or 2).
+constexpr TCompressOptions DriverCompressOptions(int distributeType) {
+    if (distributeType == 0) return {1, 2, coForceNetFilesLocal, coIncludeExcluded};
+    if (distributeType == 1) return {1, 2, coForceFilesNet, coIncludeExcluded};
+    return {1, 2, coIncludeExcluded};
+}
+
 // A node that holds install files and further containers, and runs the operations on them.
 class TFileContainer : public TFileRelated {
 public:
@@ -299,6 +337,14 @@ public:
     std::int64_t DeepSize(bool includeAll) { return TotalSize(includeAll, true); }
     virtual void ReadInfoFromArchives();
     virtual void ReadInfoFromSources();
+    // Puts every included file of the tree below into its archive; a helper's archive settings
+    // and Include change only while it is built.
+    virtual void Compress(TCompressOptions options);
+    // Copies every included file from its source, without archives.
+    virtual void CopyFiles();
+    virtual std::int64_t TotalCompressedSize(bool includeAll);
+    // Some included file travels in this container's shared net archive.
+    virtual bool HasContainerNetFiles();
 
     void DoInformationEventControl(TComponent* sender, int code, TObject* parameter) override;
     int RegisteredType() const override { return kRegisteredType; }
@@ -494,7 +540,8 @@ public:
     virtual void SetSourceDirectory(const std::string& folder);
     // 1 compress, 2 install, 3 copy; Operation is 0 afterwards.
     virtual void Process(std::uint8_t operation);
-    virtual void Compress() {}
+    // Adds the file as one member (FileId UniqueID) to its archive.
+    virtual void Compress();
     // Copies the source itself to the destination, for a file without an archive.
     virtual void CopyFile();
     // Size, date and version from the member's header; once per install run.
