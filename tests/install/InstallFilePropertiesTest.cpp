@@ -16,14 +16,7 @@ using namespace tarn::test;
 namespace {
 
 TClassRegistry& Classes() {
-    static TClassRegistry registry;
-    static bool done = false;
-    if (!done) {
-        done = true;
-        RegisterInstallClasses(registry);
-        registry.RegisterClass<StandInDriver>("TStandInDriver", "TFileContainer");
-    }
-    return registry;
+    return TestClasses();
 }
 
 struct InstallFileRules : TreeTest {

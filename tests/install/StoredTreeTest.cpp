@@ -12,15 +12,7 @@ using namespace tarn::test;
 namespace {
 
 TClassRegistry& Registry() {
-    static TClassRegistry registry;
-    static bool done = false;
-    if (!done) {
-        done = true;
-        RegisterInstallClasses(registry);
-        registry.RegisterClass<StandInDriver>("TStandInDriver", "TFileContainer");
-        registry.RegisterClass<SizedFile>("TSizedFile", "TCustomInstallFile");
-    }
-    return registry;
+    return TestClasses();
 }
 
 std::vector<std::string> HelperNames(const TInstallContainer& node) {

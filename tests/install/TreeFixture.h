@@ -87,6 +87,19 @@ public:
     void InstallHelpers() override {}
 };
 
+// The install classes and the stand-ins above, as the stored forms of the tests name them.
+inline TClassRegistry& TestClasses() {
+    static TClassRegistry registry;
+    static bool done = false;
+    if (!done) {
+        done = true;
+        install::RegisterInstallClasses(registry);
+        registry.RegisterClass<StandInDriver>("TStandInDriver", "TFileContainer");
+        registry.RegisterClass<SizedFile>("TSizedFile", "TCustomInstallFile");
+    }
+    return registry;
+}
+
 struct TreeTest : ::testing::Test {
     TempMachine machine;
     paths::PathSpecifierUnit specifiers;
