@@ -79,10 +79,7 @@ void TFileContainer::HandleSkipped(TObject* parameter) {
 }
 
 void TFileContainer::HandleNewDisk(TObject* parameter) {
-    if (!parameter) throw IEFileContainer(SNilParameter, Name());
-    auto* list = dynamic_cast<TList*>(parameter);
-    if (!list) throw IEFileContainer(SNotList);
-    if (list->Count() < 2) throw IEFileContainer(STooFewParameters);
+    TList* list = RequireList(parameter, Name());
     auto* file = dynamic_cast<TCustomInstallFile*>(list->Items(0));
     if (!file) throw IEFileContainer(SBadDiskParameter, 1);
     auto* disk = dynamic_cast<TDiskParameter*>(list->Items(1));
