@@ -76,7 +76,8 @@ std::filesystem::path Machine::DefaultFolder() {
            "machine";
 }
 
-Machine::Machine(const std::filesystem::path& folder) : folder_(std::filesystem::absolute(folder)) {
+Machine::Machine(const std::filesystem::path& folder)
+    : folder_(std::filesystem::absolute(folder)), running_(folder_ / "running") {
     std::error_code ec;
     bool fresh = !std::filesystem::exists(folder_ / "registry.reg", ec);
     std::filesystem::create_directories(folder_, ec);
@@ -110,6 +111,7 @@ Machine::Machine(const std::filesystem::path& folder) : folder_(std::filesystem:
         system_->GetWindowsDirectory(windows);
         return std::vector<std::string>{system, windows};
     });
+    processBackend_->SetFileSystem(files_.get());
     processes_ = std::make_unique<FaultyProcesses>(*processBackend_, *paths_, faults_);
     libraries_ = std::make_unique<PortableLibraries>(*paths_);
     reboot_ = std::make_unique<PortableReboot>(folder_);

@@ -116,7 +116,7 @@ private:
     std::unique_ptr<FaultFileLocks> fileLocks_;
     std::unique_ptr<PortableFileSystem> files_;
     std::unique_ptr<PortableProfile> profile_;
-    RunningPrograms running_;
+    RunningPrograms running_; // its records in <folder>/running, seen by every process
     std::unique_ptr<PortableProcesses> processBackend_;
     std::unique_ptr<FaultyProcesses> processes_;
     std::unique_ptr<PortableLibraries> libraries_;

@@ -1,6 +1,8 @@
 #include "platform/portable/PortableProcesses.h"
 
 #include "platform/CommandLine.h"
+#include "platform/Platform.h"
+#include "platform/portable/BatchRunner.h"
 #include "platform/portable/PathMapper.h"
 
 #include <cctype>
@@ -8,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -34,6 +37,13 @@ bool Runnable(const std::filesystem::path& host) {
                                                                "\x7f"
                                                                "ELF",
                                                                4) == 0;
+}
+
+// The program's arguments: the command line without the program when no application is named.
+std::vector<std::string> Arguments(const ProcessStart& start) {
+    std::vector<std::string> args = SplitCommandLine(start.commandLine);
+    if (start.application.empty() && !args.empty()) args.erase(args.begin());
+    return args;
 }
 
 } // namespace
@@ -117,10 +127,10 @@ DWORD PortableProcesses::CreateProcess(const ProcessStart& start, HANDLE& proces
     std::string windowsPath;
     std::filesystem::path host;
     if (DWORD rc = FindProgram(start, windowsPath, host); rc != ERROR_SUCCESS) return rc;
+    if (IsBatchFile(windowsPath)) return RunBatchFile(start, windowsPath, process);
     if (!Runnable(host)) return ERROR_BAD_EXE_FORMAT;
 
-    std::vector<std::string> args = SplitCommandLine(start.commandLine);
-    if (start.application.empty() && !args.empty()) args.erase(args.begin());
+    std::vector<std::string> args = Arguments(start);
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         std::string entry = *e;
@@ -171,12 +181,37 @@ DWORD PortableProcesses::CreateProcess(const ProcessStart& start, HANDLE& proces
     return ERROR_SUCCESS;
 }
 
+DWORD PortableProcesses::RunBatchFile(const ProcessStart& start, const std::string& windowsPath,
+                                      HANDLE& process) {
+    IFileSystem& files = files_ ? *files_ : platform::Files();
+    std::string folder;
+    if (!start.currentDirectory.empty()) {
+        DWORD attributes = 0;
+        if (files.GetAttributes(start.currentDirectory, attributes) != ERROR_SUCCESS ||
+            !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            files.GetFullPathName(start.currentDirectory, folder) != ERROR_SUCCESS)
+            return ERROR_DIRECTORY_INVALID;
+    }
+    const BatchResult result = RunBatch(files, windowsPath, Arguments(start), folder);
+    // The machine has no console window of its own to show them in.
+    for (const std::string& message : result.messages)
+        std::cerr << "batch: " << message << '\n';
+    process = next_++;
+    batches_[process] = result.exitCode;
+    return ERROR_SUCCESS;
+}
+
 DWORD PortableProcesses::WaitForInputIdle(HANDLE process, DWORD) {
     // A host program has no message queue to wait for: it is ready once it runs.
-    return children_.count(process) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    return children_.count(process) || batches_.count(process) ? ERROR_SUCCESS
+                                                               : ERROR_INVALID_HANDLE;
 }
 
 DWORD PortableProcesses::WaitForExit(HANDLE process, DWORD milliseconds, DWORD& exitCode) {
+    if (auto batch = batches_.find(process); batch != batches_.end()) {
+        exitCode = batch->second;
+        return ERROR_SUCCESS;
+    }
     auto it = children_.find(process);
     if (it == children_.end()) return ERROR_INVALID_HANDLE;
     RunningPrograms::Child& child = *it->second;
@@ -192,6 +227,7 @@ DWORD PortableProcesses::WaitForExit(HANDLE process, DWORD milliseconds, DWORD& 
 }
 
 DWORD PortableProcesses::CloseProcess(HANDLE process) {
+    if (batches_.erase(process)) return ERROR_SUCCESS;
     auto it = children_.find(process);
     if (it == children_.end()) return ERROR_INVALID_HANDLE;
     RunningPrograms::Poll(*it->second);

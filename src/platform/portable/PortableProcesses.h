@@ -2,8 +2,11 @@
 // process. Its arguments are the command line split by Windows rules; the whole command line and
 // the show mode are also handed over in TARNWELL_COMMAND_LINE and TARNWELL_SHOW_WINDOW, and
 // TARNWELL_MACHINE names this machine, so that a test script can act as a "server program".
+// A batch file (.bat, .cmd) is not spawned: BatchRunner carries it out before CreateProcess
+// returns, and its handle is that of a program that has already ended.
 #pragma once
 
+#include "platform/FileSystem.h"
 #include "platform/Processes.h"
 #include "platform/portable/RunningPrograms.h"
 
@@ -27,6 +30,8 @@ public:
                       std::filesystem::path machineFolder,
                       std::function<std::vector<std::string>()> searchFolders);
     ~PortableProcesses() override;
+    // The file system batch files act on; until one is set, the one in force.
+    void SetFileSystem(IFileSystem* files) { files_ = files; }
 
     DWORD CreateProcess(const ProcessStart& start, HANDLE& process) override;
     DWORD WaitForInputIdle(HANDLE process, DWORD milliseconds) override;
@@ -40,12 +45,15 @@ public:
 private:
     DWORD FindProgram(const ProcessStart& start, std::string& windowsPath,
                       std::filesystem::path& hostPath);
+    DWORD RunBatchFile(const ProcessStart& start, const std::string& windowsPath, HANDLE& process);
 
     PathMapper& paths_;
     RunningPrograms& running_;
     std::filesystem::path machineFolder_;
     std::function<std::vector<std::string>()> searchFolders_;
+    IFileSystem* files_ = nullptr;
     std::map<HANDLE, std::shared_ptr<RunningPrograms::Child>> children_;
+    std::map<HANDLE, DWORD> batches_; // ended batch runs and their exit codes
     HANDLE next_ = 0x100;
 };
 

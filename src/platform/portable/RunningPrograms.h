@@ -1,6 +1,12 @@
 // The programs the machine started that have not yet ended. Windows holds the file of a running
 // program: it cannot be deleted (access denied) or opened for writing (sharing violation) until
 // the program ends. The file system asks here; the process service adds its starts.
+//
+// Windows holds the file for every process, not only for the one that started the program, so
+// each start is also recorded in a folder of the machine: one file per program, named by its
+// pid, holding its start time (/proc/<pid>/stat, so that a reused pid does not count) and the
+// host file. Any process on the machine sees the records; one whose program has ended is removed
+// by whoever sees it, and the folder itself once it is empty.
 #pragma once
 
 #include <filesystem>
@@ -18,15 +24,24 @@ public:
         std::filesystem::path program; // the host file it was started from
         bool exited = false;
         int status = 0;
+        std::filesystem::path record; // its file in the records folder; empty when none
     };
+
+    // Only the children of this process count.
+    RunningPrograms() = default;
+    // The children of every process that records its starts in this folder count.
+    explicit RunningPrograms(std::filesystem::path records) : records_(std::move(records)) {}
 
     std::shared_ptr<Child> Add(pid_t pid, std::filesystem::path program);
     // Whether a program started from this host file still runs.
     bool Holds(const std::filesystem::path& host);
-    // Reaps the child when it has ended, without waiting; true once it has.
+    // Reaps the child when it has ended, without waiting; true once it has. Its record goes then.
     static bool Poll(Child& child);
 
 private:
+    bool Recorded(const std::filesystem::path& host);
+
+    std::filesystem::path records_;
     std::mutex mutex_;
     std::vector<std::shared_ptr<Child>> children_;
 };
