@@ -1,5 +1,7 @@
 #include "framework/Registry.h"
 
+#include <cstring>
+
 #include "framework/StringList.h"
 #include "platform/Platform.h"
 
@@ -110,6 +112,21 @@ std::int32_t TRegistry::ReadInteger(const std::string& name) {
     return static_cast<std::int32_t>(
         static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8 |
         static_cast<std::uint32_t>(data[2]) << 16 | static_cast<std::uint32_t>(data[3]) << 24);
+}
+
+double TRegistry::ReadFloat(const std::string& name) {
+    DWORD type = 0;
+    std::vector<std::uint8_t> data;
+    if (!ReadData(name, type, data)) throw ERegistryException(SRegGetDataFailed, name);
+    if (type != REG_BINARY || data.size() != sizeof(double))
+        throw ERegistryException(SInvalidRegType, name);
+    double value = 0;
+    std::memcpy(&value, data.data(), sizeof value);
+    return value;
+}
+
+void TRegistry::WriteFloat(const std::string& name, double value) {
+    PutData(name, REG_BINARY, &value, sizeof value);
 }
 
 void TRegistry::PutData(const std::string& name, DWORD type, const void* data, std::size_t size) {

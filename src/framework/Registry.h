@@ -57,6 +57,9 @@ public:
     void WriteString(const std::string& name, const std::string& value);
     void WriteExpandString(const std::string& name, const std::string& value);
     void WriteInteger(const std::string& name, std::int32_t value);
+    // A double as its 8 bytes (REG_BINARY), as dates are kept.
+    double ReadFloat(const std::string& name);
+    void WriteFloat(const std::string& name, double value);
     bool DeleteValue(const std::string& name);
 
 protected:

@@ -671,6 +671,7 @@ public:
     int Count() const { return static_cast<int>(items_.size()); }
     void Add(TCustomInstallFile* file);
     void Remove(TCustomInstallFile* file);
+    void Clear() { items_.clear(); }
 
 private:
     std::vector<TCustomInstallFile*> items_;

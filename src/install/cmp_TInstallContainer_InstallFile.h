@@ -73,4 +73,8 @@ inline constexpr std::string_view SRecordNotWritten =
 // Overflow keys tried before a record entry is given up.
 inline constexpr int kRecordKeyLimit = 100;
 
+// Lists an ordinary file in the uninstall record below keyPath ("Files", then its overflow
+// keys); IECustomInstallFile naming the file when no key takes it.
+void RecordFileForUninstall(const std::string& keyPath, const std::string& path);
+
 } // namespace tarn::install

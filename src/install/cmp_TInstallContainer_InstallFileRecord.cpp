@@ -51,6 +51,11 @@ void TCustomInstallFile::RecordForUninstaller(const std::string& keyPath) {
         }
         return;
     }
+    RecordFileForUninstall(key, path);
+}
+
+void RecordFileForUninstall(const std::string& keyPath, const std::string& path) {
+    const std::string key = IncludeBackslash(keyPath);
     // A key that refuses the entry or holds a bad count gives way to the next overflow key; the
     // uninstaller reads them in this order up to the first missing one.
     for (int k = 0; k < kRecordKeyLimit; ++k) {
