@@ -88,6 +88,17 @@ void AddMachineCommands(CLI::App& app, Context& context, int& status) {
                 status = 1;
             }
         }
+        // Windows runs the machine's RunOnce programs to their end before the desktop starts;
+        // they open the machine themselves, so it is let go while they run.
+        m.ReleaseLock();
+        platform::IProcesses& processes = *m.GetServices().processes;
+        for (const auto& s : started) {
+            if (s.error != platform::ERROR_SUCCESS) continue;
+            platform::DWORD code = 0;
+            processes.WaitForExit(s.process, platform::INFINITE_WAIT, code);
+            processes.CloseProcess(s.process);
+            std::cout << "Ended: " << s.command << " (exit status " << code << ")\n";
+        }
         std::cout << "Machine restarted.\n";
     });
 

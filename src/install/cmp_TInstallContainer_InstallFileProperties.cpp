@@ -207,6 +207,9 @@ void TCustomInstallFile::TakeSourcePath(const std::string& path) {
 
 void TCustomInstallFile::Loaded() {
     TFileRelated::Loaded();
+    // A hand-written project may name only the source: the file keeps its name, as the rules
+    // give it when the source is set outside loading.
+    if (destFileName_.empty()) destFileName_ = SourceFileName;
     uniqueId_.Claim();
 }
 

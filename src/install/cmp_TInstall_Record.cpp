@@ -83,7 +83,8 @@ std::string TCustomInstall::FindInstallRecord(bool create) {
 
     TtarnRegistry runs;
     runs.SetRootKey(platform::HKEY_LOCAL_MACHINE);
-    if (!runs.OpenKey(kInstallRunsKey, true)) return "";
+    // A lookup alone leaves no trace on a machine that never ran a setup.
+    if (!runs.OpenKey(kInstallRunsKey, create)) return "";
     TStringList names;
     runs.GetKeyNames(names);
     runs.CloseKey();

@@ -1,9 +1,12 @@
 #include "uninstall/RealRunActions.h"
 
+#include "archive/ArchivePaths.h"
 #include "platform/Platform.h"
 #include "routines/cmp_TTarnRegistry.h"
+#include "routines/routines_API.h"
 #include "routines/routines_INIFiles.h"
 #include "routines/routines_Registry.h"
+#include "routines/routines_Text.h"
 #include "uninstall/IniFileEdit.h"
 #include "uninstall/UninstallForm.h"
 #include "uninstall/UninstallText.h"
@@ -64,6 +67,14 @@ ProgramFate RealRunActions::RemoveOwnProgram(const std::string& path) {
     }
     DeleteFileOnReboot(path);
     Report("scheduled own program " + path + " for deletion at restart");
+    // Its folder goes after it when nothing else is left in it then (the NT family deletes an
+    // empty folder at the restart; the 95 family's WININIT.INI cannot name one).
+    if (!IsWindows95Family(GetWindowsVersionCode())) {
+        const std::string folder = ExcludeBackslash(archive::ExtractFilePath(path));
+        if (platform::Files().MoveFile(folder, "", platform::MOVEFILE_DELAY_UNTIL_REBOOT) ==
+            platform::ERROR_SUCCESS)
+            Report("scheduled folder " + folder + " for removal at restart when empty");
+    }
     return ProgramFate::AtRestart;
 }
 

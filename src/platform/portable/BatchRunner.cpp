@@ -3,6 +3,8 @@
 #include "platform/CommandLine.h"
 #include "platform/portable/WindowsText.h"
 
+#include <map>
+#include <string>
 #include <string_view>
 
 namespace tarn::platform::portable {
@@ -341,6 +343,7 @@ private:
     }
 
     void DeleteOne(const Entry& entry, bool force) {
+        RememberName(entry.path);
         DWORD error = files_.DeleteFile(entry.path);
         if (error == ERROR_ACCESS_DENIED && force && (entry.attributes & FILE_ATTRIBUTE_READONLY) &&
             files_.SetAttributes(entry.path, WithoutReadOnly(entry.attributes)) == ERROR_SUCCESS)
@@ -381,6 +384,7 @@ private:
 
     void DeleteTree(const Entry& entry) {
         if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            RememberName(entry.path);
             DWORD error = files_.DeleteFile(entry.path);
             if (error == ERROR_ACCESS_DENIED && (entry.attributes & FILE_ATTRIBUTE_READONLY) &&
                 files_.SetAttributes(entry.path, WithoutReadOnly(entry.attributes)) ==
@@ -420,10 +424,11 @@ private:
                 return Refuse();
         }
         if (paths.size() < 2) return Fail("MOVE needs a file to move and where to");
-        const std::string target = FullPath(paths.back());
+        std::string target = FullPath(paths.back());
         DWORD attributes = 0;
-        const bool intoFolder = files_.GetAttributes(target, attributes) == ERROR_SUCCESS &&
-                                (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        const bool exists = files_.GetAttributes(target, attributes) == ERROR_SUCCESS;
+        if (!exists) target = Tunnelled(target);
+        const bool intoFolder = exists && (attributes & FILE_ATTRIBUTE_DIRECTORY);
         std::vector<Entry> sources;
         for (std::size_t i = 0; i + 1 < paths.size(); ++i) {
             const std::string full = FullPath(paths[i]);
@@ -445,6 +450,19 @@ private:
         }
     }
 
+    // Windows gives a file made under the short name of a file just deleted that file's long name
+    // back (name tunnelling): a batch that erases a file and moves another over it by short
+    // names leaves the long name in place.
+    void RememberName(const std::string& path) {
+        std::string shortPath;
+        if (files_.GetShortPathName(path, shortPath) == ERROR_SUCCESS && !shortPath.empty())
+            tunnel_[UpperAscii(shortPath)] = path;
+    }
+    std::string Tunnelled(const std::string& target) const {
+        const auto it = tunnel_.find(UpperAscii(target));
+        return it == tunnel_.end() ? target : it->second;
+    }
+
     // --- EXIT ----------------------------------------------------------------------------------
 
     void Exit(const std::vector<Word>& words) {
@@ -461,6 +479,7 @@ private:
     }
 
     IFileSystem& files_;
+    std::map<std::string, std::string> tunnel_; // deleted files' long paths by short path
     std::string batch_;
     std::string current_;
     std::vector<std::string> parameters_;

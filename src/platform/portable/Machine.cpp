@@ -186,9 +186,12 @@ void Machine::CreateFresh() {
     WriteString(reg, HKEY_CURRENT_USER, "Control Panel\\International", "Locale", "00000409");
     for (const char* key :
          {"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
-          "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", kSessionManagerKey})
+          "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
+          "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", kSessionManagerKey})
         AddEmptyKey(reg, HKEY_LOCAL_MACHINE, key);
     AddEmptyKey(reg, HKEY_CURRENT_USER, "Environment");
+    // Windows always has both run-once lists; a program's entry then leaves no key behind.
+    AddEmptyKey(reg, HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
     Flush();
 }
 
@@ -228,6 +231,11 @@ void Machine::SetUserLanguage(WORD langId) {
     char hex[9];
     std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(langId));
     WriteString(*registry_, HKEY_CURRENT_USER, "Control Panel\\International", "Locale", hex);
+}
+
+void Machine::ReleaseLock() {
+    Flush();
+    lock_.reset();
 }
 
 bool Machine::RestartRequested() const {

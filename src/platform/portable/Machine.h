@@ -72,6 +72,9 @@ public:
     std::vector<StartedCommand> Restart();
     // Whether a program asked for a restart since the last simulated one.
     bool RestartRequested() const;
+    // Flushes and lets other processes open the machine (the programs a restart started). Only
+    // waits for those programs may follow: this object must not change the machine any more.
+    void ReleaseLock();
 
     // Faults a test injects: decorators in front of the registry, the system information and the
     // program starts apply them, and the file system asks them for its busy and locked files.

@@ -26,17 +26,23 @@ bool HasFolder(const std::string& name) {
     return name.find_first_of("\\/:") != std::string::npos;
 }
 
-// Host programs a machine can start: scripts with #! and ELF executables with an execute bit.
-bool Runnable(const std::filesystem::path& host) {
+// Host programs a machine can start: scripts with #! and ELF executables.
+// A file holding a host program runs, as any program file does on Windows: the machine's files
+// carry no execute bits of their own, so one copied or extracted onto drive C: is given them.
+// A host file outside the machine (drive Z:) is left as the host has it.
+bool Runnable(const std::filesystem::path& host, bool onMachine) {
     struct stat st {};
-    if (stat(host.c_str(), &st) != 0 || !(st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH))) return false;
+    if (stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     std::ifstream in(host, std::ios::binary);
     char magic[4] = {};
     in.read(magic, 4);
-    return (magic[0] == '#' && magic[1] == '!') || std::memcmp(magic,
-                                                               "\x7f"
-                                                               "ELF",
-                                                               4) == 0;
+    const bool program = (magic[0] == '#' && magic[1] == '!') || std::memcmp(magic,
+                                                                             "\x7f"
+                                                                             "ELF",
+                                                                             4) == 0;
+    if (!program) return false;
+    if (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) return true;
+    return onMachine && chmod(host.c_str(), st.st_mode | S_IXUSR) == 0;
 }
 
 // The program's arguments: the command line without the program when no application is named.
@@ -128,7 +134,8 @@ DWORD PortableProcesses::CreateProcess(const ProcessStart& start, HANDLE& proces
     std::filesystem::path host;
     if (DWORD rc = FindProgram(start, windowsPath, host); rc != ERROR_SUCCESS) return rc;
     if (IsBatchFile(windowsPath)) return RunBatchFile(start, windowsPath, process);
-    if (!Runnable(host)) return ERROR_BAD_EXE_FORMAT;
+    const std::string machineRoot = machineFolder_.string() + "/";
+    if (!Runnable(host, host.string().rfind(machineRoot, 0) == 0)) return ERROR_BAD_EXE_FORMAT;
 
     std::vector<std::string> args = Arguments(start);
     std::vector<std::string> env;

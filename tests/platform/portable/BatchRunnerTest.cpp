@@ -168,7 +168,8 @@ TEST(BatchFiles, DeltreeWithoutYesIsRefusedAndTheLinesAfterItStillRun) {
 
 TEST(BatchFiles, ARunOnceBatchMovesStagedFilesOverTheirTargets) {
     // A batch left in RunOnce, as the install side leaves one when the system keeps no delayed
-    // moves, runs at the restart; MOVE replaces the target without asking.
+    // moves, runs at the restart: the target erased, the staged file moved over it by short
+    // names, and the long name kept. MOVE replaces a target without asking.
     TempMachine m;
     const std::string target = "C:\\Program Files\\Acme\\Library File.dll";
     const std::string staged = "C:\\Program Files\\Acme\\Library File.1";
@@ -180,8 +181,8 @@ TEST(BatchFiles, ARunOnceBatchMovesStagedFilesOverTheirTargets) {
     const std::string shortTarget = ShortPath(target);
     const std::string shortStaged = ShortPath(staged);
     WriteBatch("C:\\WINDOWS\\TEMP\\bat1.bat",
-               "move " + shortStaged + " " + shortTarget + "\r\nmove " +
-                   ShortPath("C:\\Stage\\Release Notes.txt") +
+               "erase " + shortTarget + "\r\nmove " + shortStaged + " " + shortTarget +
+                   "\r\nmove " + ShortPath("C:\\Stage\\Release Notes.txt") +
                    " C:\\Docs\r\nmove C:\\Stage\\over.txt C:\\Docs\\over.txt\r\n");
     HKEY key = 0;
     ASSERT_EQ(Registry().CreateKey(HKEY_LOCAL_MACHINE,

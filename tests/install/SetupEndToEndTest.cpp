@@ -1,0 +1,281 @@
+// The install program and the uninstaller as a user runs them, on a fresh machine: a project's
+// files packed into files.1, tarnwell-setup installing them, the product in the uninstall list,
+// its uninstall string removing it, and the machine as it was. Also with a file in use, which
+// takes a restart and the continuation it starts.
+#include "framework/Application.h"
+#include "framework/FormReader.h"
+#include "install/TreeFixture.h"
+#include "install/cmp_TInstall.h"
+#include "install/cmp_TInstall_Stored.h"
+#include "platform/CommandLine.h"
+#include "routines/cmp_TTarnRegistry.h"
+#include "support/ToolRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <iterator>
+#include <set>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#ifndef TARN_SETUP_PATH
+#define TARN_SETUP_PATH "tarnwell-setup"
+#endif
+#ifndef TARN_UNINSTALL_PATH
+#define TARN_UNINSTALL_PATH "uninstall"
+#endif
+
+namespace tarn::test {
+namespace {
+
+const std::string kDist = "C:\\Dist";
+const std::string kProduct = "C:\\Program Files\\Acme Tools";
+
+// The project: a program, a shared library and a readme in the main folder.
+std::string Project(const std::string& sources) {
+    return R"(object SetupForm: TForm
+  object Install1: TInstall
+    UseLoadingProgram = False
+    SubPath = '\Acme Tools'
+    InstallInformation.CompanyName = 'Acme'
+    InstallInformation.ProductName = 'Acme Tools'
+    InstallInformation.Version = '2.1'
+  end
+  object AppExe: TInstallFile
+    Container = Install1
+    DestinationSpecifier = psContainerDestDir
+    ArchiveSpecifier = psContainerArchiveFile
+    SourceDirectory = ')" +
+           sources + R"('
+    SourceFileName = 'App.exe'
+  end
+  object UtilDll: TInstallFile
+    Container = Install1
+    DestinationSpecifier = psContainerDestDir
+    ArchiveSpecifier = psContainerArchiveFile
+    SourceDirectory = ')" +
+           sources + R"('
+    SourceFileName = 'Util.dll'
+    SharedFile = True
+  end
+  object Readme: TInstallFile
+    Container = Install1
+    DestinationSpecifier = psContainerDestDir
+    ArchiveSpecifier = psContainerArchiveFile
+    SourceDirectory = ')" +
+           sources + R"('
+    SourceFileName = 'Readme.txt'
+  end
+end
+)";
+}
+
+std::string OnHostDrive(const std::filesystem::path& host) {
+    std::string path = "Z:" + host.string();
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+struct SetupRoad : ::testing::Test {
+    TempMachine machine;
+    TempFolder sources;
+    std::filesystem::path machineFolder = machine.Folder() / "machine";
+
+    // Lays out C:\Dist as a built setup: the install program, its form, files.1 and the
+    // uninstall program.
+    void Build() {
+        WriteHostFile(sources.Path() / "App.exe", "#!/bin/sh\nsleep \"${1:-0}\"\n");
+        WriteHostFile(sources.Path() / "Util.dll", std::string(3000, 'u'));
+        WriteHostFile(sources.Path() / "Readme.txt", "Read me.\r\n");
+        const std::string project = Project(OnHostDrive(sources.Path()));
+        std::filesystem::create_directories(machine.Host(kDist));
+        std::filesystem::copy_file(TARN_SETUP_PATH, machine.Host(kDist + "\\setup.exe"));
+        std::filesystem::copy_file(TARN_UNINSTALL_PATH, machine.Host(kDist + "\\uninstall.exe"));
+        WriteHostFile(machine.Host(kDist + "\\setup.frm"), project);
+        {
+            paths::PathSpecifierUnit specifiers;
+            install::NetInstallLocationUnit locations;
+            install::InstallContainerUnit containers;
+            TApplication app;
+            app.ExeName = kDist + "\\setup.exe";
+            ScopedApplication scope(app);
+            TClassRegistry registry;
+            install::RegisterInstallDriverClasses(registry);
+            auto form = ReadForm(project, "setup.frm", registry);
+            install::InstallComponent()->Compress(install::DriverCompressOptions(0));
+        }
+        ASSERT_TRUE(std::filesystem::exists(machine.Host(kDist + "\\files.1")));
+    }
+    std::map<std::string, std::string> Snapshot() {
+        machine.Close();
+        auto all = SnapshotMachineFolder(machineFolder);
+        std::map<std::string, std::string> kept;
+        const std::string dist = (machineFolder / "drive_c" / "Dist").string();
+        for (auto& [path, content] : all)
+            if (path.rfind(dist, 0) != 0 && path.find("machine.lock") == std::string::npos)
+                kept[path] = content;
+        return kept;
+    }
+    ToolRun Run(const std::filesystem::path& program, std::vector<std::string> args,
+                const std::string& input = "") {
+        ToolCall call;
+        call.args = std::move(args);
+        call.program = program;
+        call.input = input;
+        call.environment = {{"TARNWELL_MACHINE", machineFolder.string()}};
+        return RunTool(call, sources.Path());
+    }
+    ToolRun Setup(std::vector<std::string> args) {
+        return Run(machine.Host(kDist + "\\setup.exe"), std::move(args));
+    }
+    ToolRun Restart() {
+        ToolCall call;
+        call.args = {"machine", "restart"};
+        call.machine = machineFolder;
+        return RunTool(call, sources.Path());
+    }
+    std::string Value(const std::string& key, const std::string& name) {
+        machine.Reopen();
+        TtarnRegistry reg;
+        reg.SetRootKey(platform::HKEY_LOCAL_MACHINE);
+        if (!reg.OpenKey(key, false) || !reg.ValueExists(name)) return "(none)";
+        return reg.ReadString(name);
+    }
+    bool HasKey(const std::string& key) {
+        machine.Reopen();
+        TtarnRegistry reg;
+        reg.SetRootKey(platform::HKEY_LOCAL_MACHINE);
+        return reg.KeyExists(key);
+    }
+    // Runs the uninstall string the list holds, as Add/Remove Programs would.
+    ToolRun Uninstall() {
+        const std::string command =
+            Value(std::string(install::kUninstallKey) + "Acme Tools", "UninstallString");
+        std::vector<std::string> words = platform::SplitCommandLine(command);
+        EXPECT_GE(words.size(), 2u) << command;
+        if (words.empty()) return {};
+        const std::string program = words.front();
+        words.erase(words.begin());
+        machine.Close();
+        return Run(machine.Host(program), words, std::string(40, 'y') + "\n");
+    }
+};
+
+// The lines only one side has, marked < (before) and > (after).
+std::string LineDiff(const std::string& before, const std::string& after) {
+    auto lines = [](const std::string& text) {
+        std::multiset<std::string> set;
+        std::size_t start = 0;
+        for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+            set.insert(text.substr(start, end - start));
+        return set;
+    };
+    std::multiset<std::string> a = lines(before), b = lines(after), onlyA, onlyB;
+    std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::inserter(onlyA, onlyA.end()));
+    std::set_difference(b.begin(), b.end(), a.begin(), a.end(), std::inserter(onlyB, onlyB.end()));
+    std::string out;
+    for (const auto& line : onlyA)
+        out += "  < " + line + "\n";
+    for (const auto& line : onlyB)
+        out += "  > " + line + "\n";
+    return out;
+}
+
+std::string Diff(const std::map<std::string, std::string>& before,
+                 const std::map<std::string, std::string>& after) {
+    std::string out;
+    for (const auto& [path, content] : after) {
+        auto it = before.find(path);
+        if (it == before.end())
+            out += "+ " + path + "\n";
+        else if (it->second != content)
+            out += "~ " + path + "\n" + LineDiff(it->second, content);
+    }
+    for (const auto& [path, content] : before)
+        if (!after.count(path)) out += "- " + path + "\n";
+    return out;
+}
+
+TEST_F(SetupRoad, AQuietInstallIsListedAndItsUninstallStringLeavesTheMachineAsItWas) {
+    Build();
+    const auto before = Snapshot();
+    const auto run = Setup({"*QUIET", "*LOG=" + kDist + "\\setup.log"});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+
+    machine.Reopen();
+    EXPECT_EQ(ReadHostFile(machine.Host(kProduct + "\\Readme.txt")), "Read me.\r\n");
+    EXPECT_EQ(ReadHostFile(machine.Host(kProduct + "\\Util.dll")), std::string(3000, 'u'));
+    const std::string record = std::string(install::kUninstallKey) + "Acme Tools";
+    EXPECT_EQ(Value(record, "DisplayName"), "Acme Tools");
+    EXPECT_EQ(Value(record, "UninstallString"), "\"" + kProduct + "\\uninstall.exe\" Acme Tools");
+    EXPECT_EQ(Value(record, "DisplayVersion"), "2.1");
+    EXPECT_EQ(Value(record, "Publisher"), "Acme");
+    EXPECT_FALSE(HasKey("\\Software\\Tarnwell")); // the run's record is gone
+    const std::string log = ReadHostFile(machine.Host(kDist + "\\setup.log"));
+    EXPECT_NE(log.find("installed\t" + kProduct + "\\App.exe"), std::string::npos) << log;
+    EXPECT_NE(log.find("count raised\t" + kProduct + "\\Util.dll"), std::string::npos) << log;
+
+    // The installed program runs on the machine.
+    {
+        platform::ProcessStart start;
+        start.commandLine = "\"" + kProduct + "\\App.exe\"";
+        platform::HANDLE process = 0;
+        ASSERT_EQ(platform::Processes().CreateProcess(start, process), platform::ERROR_SUCCESS);
+        platform::DWORD code = 1;
+        EXPECT_EQ(platform::Processes().WaitForExit(process, 10000, code), platform::ERROR_SUCCESS);
+        EXPECT_EQ(code, 0u);
+        platform::Processes().CloseProcess(process);
+    }
+
+    const auto removal = Uninstall();
+    EXPECT_EQ(removal.status, 0) << removal.out << removal.err;
+    EXPECT_EQ(Restart().status, 0); // the uninstaller's own file goes at the restart
+    EXPECT_EQ(Diff(before, Snapshot()), "");
+}
+
+TEST_F(SetupRoad, AFileInUseIsFinishedByTheContinuationAfterTheRestart) {
+    Build();
+    const auto before = Snapshot();
+    // A first install, then the program runs while the same setup installs again.
+    ASSERT_EQ(Setup({"*QUIET"}).status, 0);
+    const std::string app = machine.Host(kProduct + "\\App.exe").string();
+    machine.Reopen();
+    platform::HANDLE running = 0;
+    platform::ProcessStart start;
+    start.commandLine = "\"" + kProduct + "\\App.exe\" 30";
+    ASSERT_EQ(platform::Processes().CreateProcess(start, running), platform::ERROR_SUCCESS);
+    machine.Close();
+
+    const auto again = Setup({"*QUIET"});
+    EXPECT_EQ(again.status, 3) << again.out << again.err; // installed, a restart needed
+    EXPECT_TRUE(HasKey(std::string(install::kInstallRunsKey)));
+    {
+        // An NT machine keeps the user's run-once list.
+        TtarnRegistry reg;
+        reg.SetRootKey(platform::HKEY_CURRENT_USER);
+        ASSERT_TRUE(reg.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", false));
+        EXPECT_TRUE(reg.ValueExists("TarnwellUnfinished"));
+    }
+    machine.Close();
+    // The program ends before the machine restarts.
+    std::system(("pkill -f " + ShellQuote(app) + " >/dev/null 2>&1").c_str());
+
+    const auto restart = Restart();
+    EXPECT_EQ(restart.status, 0) << restart.out << restart.err;
+    EXPECT_NE(restart.out.find("(exit status 0)"), std::string::npos) << restart.out;
+    EXPECT_FALSE(HasKey("\\Software\\Tarnwell")) << restart.out;
+    machine.Reopen();
+    EXPECT_EQ(ReadHostFile(machine.Host(kProduct + "\\App.exe")).substr(0, 2), "#!");
+    EXPECT_FALSE(std::filesystem::exists(machine.Host(kProduct + "\\App.1")));
+
+    const auto removal = Uninstall();
+    EXPECT_EQ(removal.status, 0) << removal.out << removal.err;
+    EXPECT_EQ(Restart().status, 0);
+    EXPECT_EQ(Diff(before, Snapshot()), "");
+}
+
+} // namespace
+} // namespace tarn::test
