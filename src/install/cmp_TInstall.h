@@ -5,6 +5,7 @@
 // programs or the end of the application.
 #pragma once
 
+#include "archive/cmp_TTarnCompress.h"
 #include "framework/StringList.h"
 #include "install/cmp_TInstallContainer.h"
 #include "install/cmp_TInstallContainer_InstallFile.h"
@@ -16,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarn {
@@ -50,15 +52,47 @@ enum TInstallSwitch : int {
 inline constexpr int kSwitchCount = 8;
 inline constexpr char kSwitchLetters[kSwitchCount + 1] = "bfderscn";
 
-// Build settings of the distributables; the driver reads AddUninstallOnCreate when it finishes.
+// Build settings stored with the install component. The build operations do not read them; the
+// driver reads AddUninstallOnCreate when an install finishes.
 class TBuildInfo {
 public:
     // A finished install copies the uninstall program beside the product and lists the product
     // with Add/Remove Programs.
     bool AddUninstallOnCreate = true;
-    std::string BuildDirectory;
-    bool StandAlone = false;
+    std::string AppName;
+    std::string AppURL;
+    std::string BuildDirectory = "c:\\build";
+    std::string CredentialsFile;
+    std::string OCXName = "twsetup";
+    std::string PrivateKeyFile;
+    bool SignCode = false;
+    std::string URLPath;
 };
+
+// The last 56 bytes of a setup.exe: where its embedded setup.1 and files.1 lie.
+struct TSelfExtractTrailer {
+    static constexpr std::size_t kSize = 56;
+    std::string Marker; // "SELFEXTRACTING" or "NOTSELFEXTRACT"
+    // Offsets in the file; the last ones inclusive. 0 when a part is not embedded.
+    std::int32_t Setup1First = 0;
+    std::int32_t Setup1Last = 0;
+    std::int32_t Files1First = 0;
+    std::int32_t Files1Last = 0;
+
+    // The 56 bytes: marker length 14, the marker, a zero, the four offsets (little-endian), zeros.
+    std::string Encode() const;
+    // Reads 56 bytes as written; false when they are no trailer (the length byte is not 14).
+    static bool Decode(std::string_view bytes, TSelfExtractTrailer& trailer);
+};
+inline constexpr const char* kSelfExtracting = "SELFEXTRACTING";
+inline constexpr const char* kNotSelfExtracting = "NOTSELFEXTRACT";
+// The loading program in the library folder.
+inline constexpr const char* kLoadingProgram = "TarnwellLoadProgram.exe";
+inline constexpr const char* kFileListName = "filelist.lst";
+
+using TBuildFileEvent = std::function<void(TCustomInstall& sender, const std::string& file)>;
+using TFloppyStatusEvent =
+    std::function<void(archive::TTarnCompress& sender, const archive::TlzhFileStats& stats)>;
 
 // The record of install runs on this machine, under HKEY_LOCAL_MACHINE.
 inline constexpr const char* kInstallRunsKey = "\\SOFTWARE\\Tarnwell\\Install";
@@ -116,6 +150,16 @@ public:
     TQueryFlagEvent OnQueryTerminate;
     TQueryFlagEvent OnQueryCleanup;
     TNotifyEvent OnDestroyInstall;
+    // Build events.
+    TBuildFileEvent OnBeforeCopyApplication;
+    TNotifyEvent OnAfterCopyApplication;
+    TNotifyEvent OnBeforeSetupArchive;
+    TNotifyEvent OnAfterSetupArchive;
+    TNotifyEvent OnBeforeBuildArchives;
+    TNotifyEvent OnAfterBuildArchives;
+    TNotifyEvent OnBeforeSelfExtract;
+    TNotifyEvent OnAfterSelfExtract;
+    TFloppyStatusEvent OnFloppyStatus;
     // Where status and progress go; none shows nothing.
     IInstallProgress* Progress = nullptr;
 
@@ -172,6 +216,18 @@ public:
     virtual void RebootWindows();
     virtual void ReadFileInformation();
 
+    // Building the distributables (program file: the install application; Windows paths).
+    virtual void Build(const std::string& programFile, const std::string& buildFolder,
+                       bool standAlone);
+    virtual void CreateSetupArchive(const std::string& buildFolder, const std::string& programFile);
+    virtual void CopyLoadingProgram(const std::string& buildFolder, const std::string& programFile);
+    virtual void MakeSelfExtracting(const std::string& setupExe, const std::string& setup1,
+                                    const std::string& files1);
+    virtual void AppendPlainTrailer(const std::string& setupExe);
+    virtual void ReadSelfExtractTrailer(const std::string& file, TSelfExtractTrailer& trailer);
+    virtual void WriteFileList();
+    virtual void ReadFileList();
+
     // The install run.
     void Install() override;
     // The run mode -r: finishes what the last run left for after the restart.
@@ -201,12 +257,13 @@ public:
     // Where the restart continues from: the setup program the user started.
     std::string SetupProgramPath() const;
 
-protected:
-    void Loaded() override;
-    void Notification(TComponent* component, TOperation operation) override;
     // The run modes of a loaded form: build, floppies; each ends the application.
     virtual void BuildFromBuildInf();
     virtual void TransferToFloppies(const std::string& drive);
+
+protected:
+    void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
     // In -e mode the archive is the self-extracting program: its members start at an offset.
     virtual void ApplySelfExtractOffset();
 

@@ -79,12 +79,28 @@ void RegisterInstallDriverClasses(TClassRegistry& registry) {
     Flag(
         install, "BuildInfo.AddUninstallOnCreate",
         [](TCustomInstall& i) -> bool& { return i.BuildInfo().AddUninstallOnCreate; }, true);
-    Text(
-        install, "BuildInfo.BuildDirectory",
-        [](TCustomInstall& i) -> std::string& { return i.BuildInfo().BuildDirectory; }, "");
+    struct BuildText {
+        const char* name;
+        std::string TBuildInfo::*member;
+        const char* def;
+    };
+    for (const BuildText& t : {BuildText{"AppName", &TBuildInfo::AppName, ""},
+                               BuildText{"AppURL", &TBuildInfo::AppURL, ""},
+                               BuildText{"BuildDirectory", &TBuildInfo::BuildDirectory, "c:\\build"},
+                               BuildText{"CredentialsFile", &TBuildInfo::CredentialsFile, ""},
+                               BuildText{"OCXName", &TBuildInfo::OCXName, "twsetup"},
+                               BuildText{"PrivateKeyFile", &TBuildInfo::PrivateKeyFile, ""},
+                               BuildText{"URLPath", &TBuildInfo::URLPath, ""}}) {
+        auto member = t.member;
+        install.Property<TCustomInstall>(
+            std::string("BuildInfo.") + t.name,
+            [member](TCustomInstall& i) { return TValue::String(i.BuildInfo().*member); },
+            [member](TCustomInstall& i, const TValue& v) { i.BuildInfo().*member = AsString(v); },
+            TValue::String(t.def));
+    }
     Flag(
-        install, "BuildInfo.StandAlone",
-        [](TCustomInstall& i) -> bool& { return i.BuildInfo().StandAlone; }, false);
+        install, "BuildInfo.SignCode",
+        [](TCustomInstall& i) -> bool& { return i.BuildInfo().SignCode; }, false);
     install.Property<TCustomInstall>(
         "SetupFiles",
         [](TCustomInstall& i) {
