@@ -103,6 +103,20 @@ int main(int argc, char** argv) {
         (attributes & platform::FILE_ATTRIBUTE_DIRECTORY) != 0)
         return Refuse("there is no form file " + formFile);
     // Loading runs the run mode: a build, the floppies or a continuation end the application.
+    // What such a run does goes to the log as an install run's does.
+    struct LoadingProgress : install::IInstallProgress {
+        setup::TActionLog* log = nullptr;
+        void Status(const std::string&) override {}
+        void Action(const std::string& what, const std::string& item) override {
+            if (log) log->Write(what, item);
+        }
+        void Progress(std::int64_t, std::int64_t) override {}
+    } loadingProgress;
+    loadingProgress.log = log.get();
+    install::DefaultInstallProgress = &loadingProgress;
+    struct ResetDefault {
+        ~ResetDefault() { install::DefaultInstallProgress = nullptr; }
+    } resetDefault;
     std::unique_ptr<TComponent> root;
     try {
         root = ReadFormFile(formFile, registry);

@@ -552,6 +552,8 @@ public:
     virtual bool IncrementSharedCount();
     // Registers the installed component by its extension: a program, a type library or a library.
     void Register();
+    // The product record below keyPath lists this file already.
+    bool ListedForUninstall(const std::string& keyPath);
 
     // The new file with its source taken from path (folder, then name, through the rules).
     template <class T = TInstallFile>
@@ -585,6 +587,8 @@ protected:
     void Loaded() override;
 
 private:
+    // What the record lists for the file: its path, with ";0" or ";1" for a server.
+    std::string RecordEntry();
     void TakeSourcePath(const std::string& path);
     void ReadInfoFrom(const std::string& archiveFile);
     void Extract(archive::TTarnCompress& compress);

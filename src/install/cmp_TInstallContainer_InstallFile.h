@@ -75,6 +75,9 @@ inline constexpr int kRecordKeyLimit = 100;
 
 // Lists an ordinary file in the uninstall record below keyPath ("Files", then its overflow
 // keys); IECustomInstallFile naming the file when no key takes it.
+// A path the record lists already is not listed again.
 void RecordFileForUninstall(const std::string& keyPath, const std::string& path);
+// Drops what is known of the records' entries (a new machine or a new run).
+void ForgetRecordIndex();
 
 } // namespace tarn::install

@@ -134,8 +134,19 @@ void TCustomInstallFile::AfterInstallSteps() {
     if (HelpFile)
         WriteRegistryString(rcLocalMachine, kHelpKey, UpperCaseAnsi(DestFileName()),
                             GetDestination());
-    if (SharedFile && !IncrementSharedCount())
-        throw IECustomInstallFile(SSharedCountFailed, SourceFileName);
+    if (SharedFile) {
+        // Counted once per product: a file its record lists was counted by an earlier run. The
+        // entry follows the count at once, so that a run stopped in between is rare to leave
+        // a count no record lowers again.
+        IInstallRunner* runner = GlobalInstallDriver();
+        const std::string record =
+            runner && RecordForUninstall ? kUninstallKey + runner->ProductName() : std::string();
+        if (record.empty() || !ListedForUninstall(record)) {
+            if (!IncrementSharedCount())
+                throw IECustomInstallFile(SSharedCountFailed, SourceFileName);
+            if (!record.empty()) RecordForUninstaller(record);
+        }
+    }
     IFileInstallDriver* driver = FileInstallDriver();
     if (ReplaceAtReboot && driver) {
         // The component is registered once it is in place, after the reboot.

@@ -1,5 +1,7 @@
 // What an installed file leaves in the registry: its entry in the product's uninstall record and
 // its shared-library count.
+#include "framework/StringList.h"
+#include "framework/TextCase.h"
 #include "install/cmp_TInstallContainer.h"
 #include "install/cmp_TInstallContainer_InstallFile.h"
 #include "install/cmp_TInstallContainer_InstallFileText.h"
@@ -11,6 +13,8 @@
 #include "routines/routines_Text.h"
 
 #include <charconv>
+#include <optional>
+#include <unordered_set>
 
 namespace tarn::install {
 
@@ -37,18 +41,87 @@ void AddEntry(const std::string& key, const std::string& data) {
     WriteRegistryString(rcLocalMachine, key, "Entries", std::to_string(n));
 }
 
+// The entries a product's record holds, read once and kept up to date while the tree's unit
+// lives: a run repeated after an interruption (or a reinstall) lists each file once, and raises
+// no shared count twice, at a cost that does not grow with the record.
+struct RecordIndex {
+    std::string key; // upper case, with a trailing backslash
+    std::unordered_set<std::string> entries;
+};
+std::optional<RecordIndex>& Index() {
+    static std::optional<RecordIndex> index;
+    return index;
+}
+
+void ReadEntries(const std::string& key, std::unordered_set<std::string>& entries) {
+    TtarnRegistry registry;
+    SetRootByCode(registry, rcLocalMachine);
+    TStringList names;
+    auto readKey = [&](const std::string& path) {
+        if (!registry.OpenKey(path, false)) return false;
+        registry.GetValueNames(names);
+        for (int i = 0; i < names.Count(); ++i) {
+            if (SameTextAscii(names.Strings(i), "Entries")) continue;
+            try {
+                entries.insert(UpperCaseAnsi(registry.ReadString(names.Strings(i))));
+            } catch (const std::exception&) {
+            }
+        }
+        registry.CloseKey();
+        return true;
+    };
+    readKey(key + "ActiveX");
+    for (int k = 0; k < kRecordKeyLimit; ++k)
+        if (!readKey(key + "Files" + (k > 0 ? std::to_string(k) : std::string()))) break;
+}
+
+RecordIndex& IndexOf(const std::string& key) {
+    std::optional<RecordIndex>& index = Index();
+    const std::string upper = UpperCaseAnsi(key);
+    if (!index || index->key != upper) {
+        index.emplace();
+        index->key = upper;
+        ReadEntries(key, index->entries);
+    }
+    return *index;
+}
+
+bool Listed(const std::string& key, const std::string& data) {
+    return IndexOf(key).entries.count(UpperCaseAnsi(data)) > 0;
+}
+
+void AddListed(const std::string& key, const std::string& data) {
+    IndexOf(key).entries.insert(UpperCaseAnsi(data));
+}
+
 } // namespace
+
+void ForgetRecordIndex() {
+    Index().reset();
+}
+
+std::string TCustomInstallFile::RecordEntry() {
+    const std::string path = FullDestination();
+    if (!RegisterActiveX()) return path;
+    return path + (UpperExtension(SourceFileName) == ".EXE" ? ";1" : ";0");
+}
+
+bool TCustomInstallFile::ListedForUninstall(const std::string& keyPath) {
+    return Listed(IncludeBackslash(keyPath), RecordEntry());
+}
 
 void TCustomInstallFile::RecordForUninstaller(const std::string& keyPath) {
     const std::string key = IncludeBackslash(keyPath);
     const std::string path = FullDestination();
     if (RegisterActiveX()) {
-        const bool program = UpperExtension(SourceFileName) == ".EXE";
+        const std::string entry = RecordEntry();
+        if (Listed(key, entry)) return;
         try {
-            AddEntry(key + "ActiveX", path + (program ? ";1" : ";0"));
+            AddEntry(key + "ActiveX", entry);
         } catch (const Exception&) {
             throw IECustomInstallFile(SRecordNotWritten, path);
         }
+        AddListed(key, entry);
         return;
     }
     RecordFileForUninstall(key, path);
@@ -56,11 +129,13 @@ void TCustomInstallFile::RecordForUninstaller(const std::string& keyPath) {
 
 void RecordFileForUninstall(const std::string& keyPath, const std::string& path) {
     const std::string key = IncludeBackslash(keyPath);
+    if (Listed(key, path)) return;
     // A key that refuses the entry or holds a bad count gives way to the next overflow key; the
     // uninstaller reads them in this order up to the first missing one.
     for (int k = 0; k < kRecordKeyLimit; ++k) {
         try {
             AddEntry(key + "Files" + (k > 0 ? std::to_string(k) : std::string()), path);
+            AddListed(key, path);
             return;
         } catch (const Exception&) {
         }

@@ -2,6 +2,7 @@
 // the install component of the process.
 #include "archive/cmp_TTarnCompress.h"
 #include "install/cmp_TInstallContainer.h"
+#include "install/cmp_TInstallContainer_InstallFile.h"
 
 #include <algorithm>
 
@@ -79,6 +80,7 @@ void SetGlobalInstallDriver(IInstallRunner* driver) {
 void InitializeInstallContainers() {
     UnitState& unit = Unit();
     if (unit.requests++ > 0) return;
+    ForgetRecordIndex();
     unit.containers = std::make_unique<TInstallContainerList>();
     unit.files = std::make_unique<TCustomInstallFileList>();
     unit.retries = std::make_unique<TCustomInstallFileList>();
@@ -93,6 +95,7 @@ void FinalizeInstallContainers() {
     unit.compress.reset();
     unit.containers.reset();
     InstallRecordKey.clear();
+    ForgetRecordIndex();
 }
 
 std::int32_t RoundedPercent(std::int64_t done, std::int64_t total) {

@@ -18,27 +18,6 @@ bool IsFile(const std::string& path) {
            (attributes & platform::FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-// The record already lists path (a run repeated after an interruption lists it once).
-bool Listed(const std::string& recordKey, const std::string& path) {
-    for (int k = 0; k < kRecordKeyLimit; ++k) {
-        TtarnRegistry files;
-        files.SetRootKey(platform::HKEY_LOCAL_MACHINE);
-        if (!files.OpenKey(recordKey + "Files" + (k > 0 ? std::to_string(k) : std::string()),
-                           false))
-            return false;
-        TStringList names;
-        files.GetValueNames(names);
-        for (int i = 0; i < names.Count(); ++i) {
-            if (SameTextAscii(names.Strings(i), "Entries")) continue;
-            try {
-                if (SameTextAscii(files.ReadString(names.Strings(i)), path)) return true;
-            } catch (const std::exception&) {
-            }
-        }
-    }
-    return false;
-}
-
 } // namespace
 
 void TCustomInstall::ListForUninstall() {
@@ -59,7 +38,7 @@ void TCustomInstall::ListForUninstall() {
 
     const std::string record = std::string(kUninstallKey) + ProductName();
     const std::string key = IncludeBackslash(record);
-    if (!Listed(key, target)) RecordFileForUninstall(key, target);
+    RecordFileForUninstall(key, target);
     WriteRegistryString(rcLocalMachine, record, "DisplayName", ProductName());
     WriteRegistryString(rcLocalMachine, record, "UninstallString",
                         "\"" + target + "\" " + ProductName());

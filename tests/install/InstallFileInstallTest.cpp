@@ -117,9 +117,9 @@ TEST_F(FileInstall, TheVersionRuleKeepsANewerDestinationAndReplacesAnOlderOne) {
     EXPECT_TRUE(file->CopyThisFile);
     EXPECT_EQ(Target(), VersionedImage(2));
     EXPECT_EQ(file->Operation, 0);
-    // Recorded on both runs: kept or replaced, the file belongs to the product now.
-    EXPECT_EQ(RecordedFiles(), (std::vector<std::vector<std::string>>{{kTarget, kTarget}}));
-    EXPECT_EQ(ReadValue(kRecord + "\\Files", "Entries"), "2");
+    // Kept or replaced, the file belongs to the product now; the second run does not list it again.
+    EXPECT_EQ(RecordedFiles(), (std::vector<std::vector<std::string>>{{kTarget}}));
+    EXPECT_EQ(ReadValue(kRecord + "\\Files", "Entries"), "1");
 }
 
 TEST_F(FileInstall, AskedAndAnsweredNoTheFileIsNotCopiedButStillCountedAndRecorded) {
@@ -191,12 +191,16 @@ TEST_F(FileInstall, ABusyDestinationOnWindows98GoesToWininitUnderTheNextFreeName
 
 TEST_F(FileInstall, ARefusedRecordKeyGivesWayToTheNextAndAControlIsRecordedWithItsKind) {
     TInstallFile* file = Packed("App", "C:\\Src\\App.dll", "new");
+    TInstallFile* other = Packed("Other", "C:\\Src\\Other.dll", "other");
+    TInstallFile* third = Packed("Third", "C:\\Src\\Third.dll", "third");
     file->RecordForUninstaller(kRecord);
-    file->RecordForUninstaller(kRecord);
+    file->RecordForUninstaller(kRecord); // listed once
+    other->RecordForUninstaller(kRecord);
     machine->GetFaults().refuseValueWriteKeys.push_back("HKEY_LOCAL_MACHINE" + kRecord + "\\Files");
-    file->RecordForUninstaller(kRecord);
+    third->RecordForUninstaller(kRecord);
     EXPECT_EQ(RecordedFiles(),
-              (std::vector<std::vector<std::string>>{{kTarget, kTarget}, {kTarget}}));
+              (std::vector<std::vector<std::string>>{{kTarget, other->FullDestination()},
+                                                     {third->FullDestination()}}));
     EXPECT_EQ(ReadValue(kRecord + "\\Files", "Entries"), "2");
     EXPECT_EQ(ReadValue(kRecord + "\\Files1", "Entries"), "1");
 

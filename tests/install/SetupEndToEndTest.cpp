@@ -15,10 +15,12 @@
 
 #include <algorithm>
 #include <csignal>
+#include <fcntl.h>
 #include <iterator>
 #include <set>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #ifndef TARN_SETUP_PATH
 #define TARN_SETUP_PATH "tarnwell-setup"
@@ -33,8 +35,16 @@ namespace {
 const std::string kDist = "C:\\Dist";
 const std::string kProduct = "C:\\Program Files\\Acme Tools";
 
-// The project: a program, a shared library and a readme in the main folder.
-std::string Project(const std::string& sources) {
+// The project: a program, a shared library and a readme in the main folder, and extra files.
+std::string Project(const std::string& sources, int extra = 0) {
+    std::string more;
+    for (int i = 0; i < extra; ++i)
+        more += "  object Extra" + std::to_string(i) +
+                ": TInstallFile\n    Container = Install1\n"
+                "    DestinationSpecifier = psContainerDestDir\n"
+                "    ArchiveSpecifier = psContainerArchiveFile\n    SourceDirectory = '" +
+                sources + "'\n    SourceFileName = 'Extra" + std::to_string(i) + ".dat'\n" +
+                (i % 3 == 0 ? "    SharedFile = True\n" : "") + "  end\n";
     return R"(object SetupForm: TForm
   object Install1: TInstall
     UseLoadingProgram = False
@@ -68,8 +78,7 @@ std::string Project(const std::string& sources) {
            sources + R"('
     SourceFileName = 'Readme.txt'
   end
-end
-)";
+)" + more + "end\n";
 }
 
 std::string OnHostDrive(const std::filesystem::path& host) {
@@ -86,11 +95,14 @@ struct SetupRoad : ::testing::Test {
 
     // Lays out C:\Dist as a built setup: the install program, its form, files.1 and the
     // uninstall program.
-    void Build() {
+    void Build(int extra = 0) {
         WriteHostFile(sources.Path() / "App.exe", "#!/bin/sh\nsleep \"${1:-0}\"\n");
         WriteHostFile(sources.Path() / "Util.dll", std::string(3000, 'u'));
         WriteHostFile(sources.Path() / "Readme.txt", "Read me.\r\n");
-        const std::string project = Project(OnHostDrive(sources.Path()));
+        for (int i = 0; i < extra; ++i)
+            WriteHostFile(sources.Path() / ("Extra" + std::to_string(i) + ".dat"),
+                          std::string(20000 + i, static_cast<char>('a' + i % 26)));
+        const std::string project = Project(OnHostDrive(sources.Path()), extra);
         std::filesystem::create_directories(machine.Host(kDist));
         std::filesystem::copy_file(TARN_SETUP_PATH, machine.Host(kDist + "\\setup.exe"));
         std::filesystem::copy_file(TARN_UNINSTALL_PATH, machine.Host(kDist + "\\uninstall.exe"));
@@ -160,7 +172,10 @@ struct SetupRoad : ::testing::Test {
         const std::string program = words.front();
         words.erase(words.begin());
         machine.Close();
-        return Run(machine.Host(program), words, std::string(40, 'y') + "\n");
+        std::string yes;
+        for (int i = 0; i < 80; ++i)
+            yes += "y\n";
+        return Run(machine.Host(program), words, yes);
     }
 };
 
@@ -275,6 +290,64 @@ TEST_F(SetupRoad, AFileInUseIsFinishedByTheContinuationAfterTheRestart) {
     EXPECT_EQ(removal.status, 0) << removal.out << removal.err;
     EXPECT_EQ(Restart().status, 0);
     EXPECT_EQ(Diff(before, Snapshot()), "");
+}
+
+// Starts the setup and kills it once its log holds at least `lines` lines (or it ended).
+int SetupKilledAfter(const std::filesystem::path& program, const std::filesystem::path& machine,
+                     const std::filesystem::path& log, int lines) {
+    const std::string env = "TARNWELL_MACHINE=" + machine.string();
+    std::vector<std::string> words = {program.string(), "*QUIET", "*LOG=C:\\Dist\\setup.log"};
+    std::vector<char*> argv;
+    for (auto& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> envs;
+    for (char** e = environ; *e; ++e)
+        if (std::string(*e).rfind("TARNWELL_MACHINE=", 0) != 0) envs.push_back(*e);
+    envs.push_back(env);
+    std::vector<char*> envp;
+    for (auto& e : envs)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t pid = 0;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) return -1;
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    for (int waited = 0; waited < 20000; ++waited) {
+        if (waitpid(pid, &status, WNOHANG) == pid) return 0; // ended on its own
+        std::error_code ec;
+        if (std::filesystem::exists(log, ec)) {
+            const std::string text = ReadHostFile(log);
+            if (std::count(text.begin(), text.end(), '\n') >= lines) break;
+        }
+        usleep(200);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return 1;
+}
+
+TEST_F(SetupRoad, AnInstallKilledAtAnyMomentIsFinishedByTheNextRunAndRemovedCleanly) {
+    Build(24);
+    const auto before = Snapshot();
+    const std::filesystem::path log = machine.Host(kDist + "\\setup.log");
+    int killed = 0;
+    for (int lines : {3, 20, 45}) {
+        std::filesystem::remove(log);
+        killed += SetupKilledAfter(machine.Host(kDist + "\\setup.exe"), machineFolder, log, lines);
+    }
+    EXPECT_GT(killed, 0) << "no run was stopped";
+    const auto run = Setup({"*QUIET"});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_FALSE(HasKey("\\Software\\Tarnwell"));
+    const auto removal = Uninstall();
+    EXPECT_EQ(removal.status, 0) << removal.out << removal.err;
+    EXPECT_EQ(Restart().status, 0);
+    EXPECT_EQ(Diff(before, Snapshot()), "") << removal.out;
 }
 
 } // namespace
