@@ -117,18 +117,11 @@ void TCustomInstall::Loaded() {
     }
 }
 
-void TCustomInstall::BuildFromBuildInf() {
-    throw IEInstall(
-        "This install program builds no distributables: build them with tarnwell build");
-}
-
-void TCustomInstall::TransferToFloppies(const std::string&) {
-    throw IEInstall("This install program cannot write floppies yet");
-}
-
 void TCustomInstall::ApplySelfExtractOffset() {
-    if (HasSwitch(swSelfExtract))
-        throw IEInstall("This install program cannot read a self-extracting archive yet");
+    if (!HasSwitch(swSelfExtract)) return;
+    TSelfExtractTrailer trailer;
+    ReadSelfExtractTrailer(GetArchiveFile(), trailer);
+    GlobalCompress().SetOffset(trailer.Files1First);
 }
 
 void TCustomInstall::FormActivated(TComponent& sender) {
@@ -169,6 +162,7 @@ void TCustomInstall::ReadFileInformation() {
             }
         } idle{*this};
         ReadInfoFromArchives();
+        if (distributeType_ != 0) ReadFileList();
     }
     if (OnAfterReadFileInfo) OnAfterReadFileInfo(*this);
     NotifyHelpers(this, nfReadInfoEnds, nullptr);
@@ -203,6 +197,7 @@ void TCustomInstall::Install() {
     cleanupPending_ = false;
     running_ = true;
     overallDone_ = 0;
+    ForgetRecordIndex();
 
     if (useLoadingProgram_ && !HasSwitch(swSource)) throw IEInstall(SNoLoadingProgramPath);
     if (HasSwitch(swForget)) ClearUnfinished();
