@@ -69,5 +69,6 @@ void AddArchiveCommands(CLI::App& app, Context& context, int& status);
 void AddUninstallCommands(CLI::App& app, Context& context, int& status);
 void AddLangCommands(CLI::App& app, Context& context, int& status);
 void AddListCommands(CLI::App& app, Context& context, int& status);
+void AddBuildCommands(CLI::App& app, Context& context, int& status);
 
 } // namespace tarn::tool

@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
     AddUninstallCommands(app, context, status);
     AddLangCommands(app, context, status);
     AddListCommands(app, context, status);
+    AddBuildCommands(app, context, status);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
