@@ -84,13 +84,14 @@ void RegisterInstallDriverClasses(TClassRegistry& registry) {
         std::string TBuildInfo::*member;
         const char* def;
     };
-    for (const BuildText& t : {BuildText{"AppName", &TBuildInfo::AppName, ""},
-                               BuildText{"AppURL", &TBuildInfo::AppURL, ""},
-                               BuildText{"BuildDirectory", &TBuildInfo::BuildDirectory, "c:\\build"},
-                               BuildText{"CredentialsFile", &TBuildInfo::CredentialsFile, ""},
-                               BuildText{"OCXName", &TBuildInfo::OCXName, "twsetup"},
-                               BuildText{"PrivateKeyFile", &TBuildInfo::PrivateKeyFile, ""},
-                               BuildText{"URLPath", &TBuildInfo::URLPath, ""}}) {
+    for (const BuildText& t :
+         {BuildText{"AppName", &TBuildInfo::AppName, ""},
+          BuildText{"AppURL", &TBuildInfo::AppURL, ""},
+          BuildText{"BuildDirectory", &TBuildInfo::BuildDirectory, "c:\\build"},
+          BuildText{"CredentialsFile", &TBuildInfo::CredentialsFile, ""},
+          BuildText{"OCXName", &TBuildInfo::OCXName, "twsetup"},
+          BuildText{"PrivateKeyFile", &TBuildInfo::PrivateKeyFile, ""},
+          BuildText{"URLPath", &TBuildInfo::URLPath, ""}}) {
         auto member = t.member;
         install.Property<TCustomInstall>(
             std::string("BuildInfo.") + t.name,
