@@ -407,6 +407,12 @@ private:
 
     // The files of the folder this run wrote (new or changed), with their sizes.
     void PrintWritten(const fs::path& folder, const Entries& before) {
+        // This build's setup.exe is a host program: it is started as ./setup.exe.
+        std::error_code ec;
+        if (fs::is_regular_file(folder / "setup.exe", ec))
+            fs::permissions(folder / "setup.exe",
+                            fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                            fs::perm_options::add, ec);
         std::vector<std::pair<std::string, std::uintmax_t>> written;
         for (const auto& [name, entry] : Listing(folder)) {
             const auto old = before.find(name);

@@ -1,6 +1,8 @@
-// tarnwell machine init|restart|where
+// tarnwell machine init|restart|run|where
 #include "Commands.h"
 
+#include "platform/CommandLine.h"
+#include "platform/Console.h"
 #include "platform/WinTypes.h"
 
 #include <iostream>
@@ -100,6 +102,47 @@ void AddMachineCommands(CLI::App& app, Context& context, int& status) {
             std::cout << "Ended: " << s.command << " (exit status " << code << ")\n";
         }
         std::cout << "Machine restarted.\n";
+    });
+
+    // A program started as the machine starts it (an uninstall string, say), waited for; its
+    // exit status is the tool's.
+    CLI::App* run = machine->add_subcommand(
+        "run", "Run a command line on the machine (e.g. an uninstall string) and wait for it");
+    static std::vector<std::string> command;
+    run->add_option("command", command, "The command line: the program and its arguments")
+        ->required();
+    run->callback([&context, &status] {
+        platform::portable::Machine& m = context.Open();
+        std::string line;
+        for (const std::string& word : command) {
+            auto text = platform::FromHostText(word);
+            if (!text) {
+                std::cerr << "tarnwell: the argument \"" << word
+                          << "\" has characters the machine's code page cannot hold\n";
+                status = 2;
+                return;
+            }
+            // A single word is taken as a whole command line, as Add/Remove Programs runs one.
+            line += (line.empty() ? "" : " ") +
+                    (command.size() == 1 ? *text : platform::QuoteArgument(*text));
+        }
+        platform::IProcesses& processes = *m.GetServices().processes;
+        platform::ProcessStart start;
+        start.commandLine = line;
+        platform::HANDLE process = 0;
+        if (const auto rc = processes.CreateProcess(start, process);
+            rc != platform::ERROR_SUCCESS) {
+            std::cerr << "tarnwell: could not start \"" << platform::ToHostText(line)
+                      << "\" (error " << rc << ")\n";
+            status = 1;
+            return;
+        }
+        // The program opens the machine itself.
+        m.ReleaseLock();
+        platform::DWORD code = 0;
+        processes.WaitForExit(process, platform::INFINITE_WAIT, code);
+        processes.CloseProcess(process);
+        status = static_cast<int>(code > 255 ? 255 : code);
     });
 
     CLI::App* where = machine->add_subcommand("where", "Print the machine folder");

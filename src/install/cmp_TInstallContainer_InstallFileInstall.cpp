@@ -131,16 +131,25 @@ void TCustomInstallFile::FinishInstall() {
 }
 
 void TCustomInstallFile::AfterInstallSteps() {
-    if (HelpFile)
-        WriteRegistryString(rcLocalMachine, kHelpKey, UpperCaseAnsi(DestFileName()),
-                            GetDestination());
+    IInstallRunner* runner = GlobalInstallDriver();
+    const std::string record =
+        runner && RecordForUninstall ? kUninstallKey + runner->ProductName() : std::string();
+    if (HelpFile) {
+        const std::string name = UpperCaseAnsi(DestFileName());
+        WriteRegistryString(rcLocalMachine, kHelpKey, name, GetDestination());
+        // The help entry is listed with the product's registry entries, so that the uninstaller
+        // takes it away again; one entry per help file, however often it is installed.
+        if (!record.empty()) {
+            const std::string entry = record + "\\RegistryKeys\\Help " + name;
+            WriteRegistryString(rcLocalMachine, entry, "Key", kHelpKey);
+            WriteRegistryInteger(rcLocalMachine, entry, "Root", rcLocalMachine);
+            WriteRegistryString(rcLocalMachine, entry + "\\Entries", name, "");
+        }
+    }
     if (SharedFile) {
         // Counted once per product: a file its record lists was counted by an earlier run. The
         // entry follows the count at once, so that a run stopped in between is rare to leave
         // a count no record lowers again.
-        IInstallRunner* runner = GlobalInstallDriver();
-        const std::string record =
-            runner && RecordForUninstall ? kUninstallKey + runner->ProductName() : std::string();
         if (record.empty() || !ListedForUninstall(record)) {
             if (!IncrementSharedCount())
                 throw IECustomInstallFile(SSharedCountFailed, SourceFileName);

@@ -352,3 +352,63 @@ TEST_F(SetupRoad, AnInstallKilledAtAnyMomentIsFinishedByTheNextRunAndRemovedClea
 
 } // namespace
 } // namespace tarn::test
+
+namespace tarn::test {
+namespace {
+
+#ifndef TARN_TOOL_PATH
+#define TARN_TOOL_PATH "tarnwell"
+#endif
+
+// The user's whole road with the example project: tarnwell build, the stand-alone setup.exe run
+// quietly, the product in the list, its uninstall string run on the machine, the restart.
+TEST(WholeRoad, TheExampleBuildsInstallsIsListedAndIsRemovedLeavingTheMachineAsItWas) {
+    TempFolder work;
+    const std::filesystem::path machine = work.Path() / "machine";
+    const std::filesystem::path out = work.Path() / "out";
+    auto tool = [&](std::vector<std::string> args, const std::string& input = "") {
+        ToolCall call;
+        call.args = std::move(args);
+        call.machine = machine;
+        call.input = input;
+        return RunTool(call, work.Path());
+    };
+    ASSERT_EQ(tool({"machine", "init"}).status, 0);
+    const auto before = SnapshotMachineFolder(machine);
+    const auto build = tool({"build", std::string(TARN_SOURCE_DIR) + "/examples/acme/acme.tfm",
+                             "-o", out.string(), "--standalone"});
+    ASSERT_EQ(build.status, 0) << build.out << build.err;
+    EXPECT_FALSE(std::filesystem::exists(out / "setup.1.tmp"));
+
+    ToolCall setup;
+    setup.program = out / "setup.exe";
+    setup.args = {"*QUIET"};
+    setup.environment = {{"TARNWELL_MACHINE", machine.string()}};
+    const auto installed = RunTool(setup, work.Path());
+    ASSERT_EQ(installed.status, 0) << installed.out << installed.err;
+
+    const auto list = tool({"list"});
+    EXPECT_NE(list.out.find("UninstallString: \"C:\\Program Files\\Acme Tools\\uninstall.exe\" "
+                            "Acme Tools"),
+              std::string::npos)
+        << list.out;
+    // Nothing of the run is left: its record and the temporary copy of the install program.
+    EXPECT_EQ(tool({"reg", "query", "HKLM\\Software\\Tarnwell"}).status, 1);
+    EXPECT_TRUE(std::filesystem::is_empty(machine / "drive_c" / "WINDOWS" / "TEMP"));
+
+    std::string yes;
+    for (int i = 0; i < 20; ++i)
+        yes += "y\n";
+    const auto removed = tool(
+        {"machine", "run", "\"C:\\Program Files\\Acme Tools\\uninstall.exe\" Acme Tools"}, yes);
+    EXPECT_EQ(removed.status, 0) << removed.out << removed.err;
+    EXPECT_EQ(tool({"machine", "restart"}).status, 0);
+    auto after = SnapshotMachineFolder(machine);
+    after.erase((machine / "machine.lock").string());
+    auto expected = before;
+    expected.erase((machine / "machine.lock").string());
+    EXPECT_EQ(after, expected);
+}
+
+} // namespace
+} // namespace tarn::test

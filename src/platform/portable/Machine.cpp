@@ -139,6 +139,10 @@ void Machine::AllowHostOutput(const std::filesystem::path& host, HostOutput kind
 
 Machine::~Machine() {
     try {
+        if (lock_ && processBackend_->HasDeferredBatches()) {
+            files_->ReleaseOwnProgram();
+            processBackend_->RunDeferredBatches();
+        }
         Flush();
     } catch (...) {
         // A destructor cannot report; the last explicit Flush did.

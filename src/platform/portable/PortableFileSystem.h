@@ -30,6 +30,9 @@ enum class HostOutput { File, Folder };
 
 class PortableFileSystem : public IFileSystem {
 public:
+    // The program of this process has ended for the machine (its last act, the batch files it
+    // started, follows): its file can be deleted.
+    void ReleaseOwnProgram() { ownProgram_.reset(); }
     // registry receives delayed moves. All three must outlive the file system.
     PortableFileSystem(PathMapper& paths, FileMetaStore& meta, IRegistry& registry);
     ~PortableFileSystem() override;

@@ -58,7 +58,8 @@ PortableProcesses::PortableProcesses(PathMapper& paths, RunningPrograms& running
                                      std::filesystem::path machineFolder,
                                      std::function<std::vector<std::string>()> searchFolders)
     : paths_(paths), running_(running), machineFolder_(std::move(machineFolder)),
-      searchFolders_(std::move(searchFolders)) {}
+      searchFolders_(std::move(searchFolders)),
+      machineProgram_(std::getenv("TARNWELL_PROGRAM") != nullptr) {}
 
 PortableProcesses::~PortableProcesses() {
     // Programs keep running after the machine closes; reap only those already done.
@@ -188,8 +189,27 @@ DWORD PortableProcesses::CreateProcess(const ProcessStart& start, HANDLE& proces
     return ERROR_SUCCESS;
 }
 
+void PortableProcesses::RunDeferredBatches() {
+    std::vector<DeferredBatch> batches = std::move(deferred_);
+    deferred_.clear();
+    if (batches.empty()) return;
+    running_.ReleaseOwnProgram();
+    machineProgram_ = false;
+    for (const DeferredBatch& batch : batches) {
+        HANDLE process = 0;
+        if (RunBatchFile(batch.start, batch.windowsPath, process) == ERROR_SUCCESS)
+            batches_.erase(process);
+    }
+}
+
 DWORD PortableProcesses::RunBatchFile(const ProcessStart& start, const std::string& windowsPath,
                                       HANDLE& process) {
+    if (machineProgram_) {
+        deferred_.push_back({start, windowsPath});
+        process = next_++;
+        batches_[process] = 0;
+        return ERROR_SUCCESS;
+    }
     IFileSystem& files = files_ ? *files_ : platform::Files();
     std::string folder;
     if (!start.currentDirectory.empty()) {

@@ -32,6 +32,11 @@ public:
     ~PortableProcesses() override;
     // The file system batch files act on; until one is set, the one in force.
     void SetFileSystem(IFileSystem* files) { files_ = files; }
+    // A program running on the machine that starts a batch file (its clean-up) ends before the
+    // batch's commands run, as the command interpreter starts while the program closes: its
+    // batches are kept until RunDeferredBatches, which the machine calls as it closes.
+    void RunDeferredBatches();
+    bool HasDeferredBatches() const { return !deferred_.empty(); }
 
     DWORD CreateProcess(const ProcessStart& start, HANDLE& process) override;
     DWORD WaitForInputIdle(HANDLE process, DWORD milliseconds) override;
@@ -54,6 +59,13 @@ private:
     IFileSystem* files_ = nullptr;
     std::map<HANDLE, std::shared_ptr<RunningPrograms::Child>> children_;
     std::map<HANDLE, DWORD> batches_; // ended batch runs and their exit codes
+    struct DeferredBatch {
+        ProcessStart start;
+        std::string windowsPath;
+    };
+    std::vector<DeferredBatch> deferred_;
+    // This process is a program the machine started (it has the variables a start hands over).
+    bool machineProgram_ = false;
     HANDLE next_ = 0x100;
 };
 

@@ -84,9 +84,9 @@ public:
             decoding_.utf16Data = true;
         } else if (header != kHeader) {
             lineNo_ = 1;
-            Fail(decoding_.userFile ? "the first line is neither REGEDIT4 nor " +
-                                          std::string(kUnicodeHeader)
-                                    : "the first line is not REGEDIT4");
+            Fail(decoding_.userFile
+                     ? "the first line is neither REGEDIT4 nor " + std::string(kUnicodeHeader)
+                     : "the first line is not REGEDIT4");
         }
         while (NextLine(line)) {
             std::string_view s = TrimLeft(TrimRight(line));
@@ -158,8 +158,8 @@ private:
     // The UTF-16LE data of a string type in a 5.00 file as the code page's bytes.
     std::vector<std::uint8_t> MachineData(const std::vector<std::uint8_t>& data,
                                           const std::string& name) const {
-        auto utf8 =
-            Utf16leToUtf8(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+        auto utf8 = Utf16leToUtf8(
+            std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
         if (!utf8) Fail("the data of " + ValueShown(name) + " is not UTF-16 text");
         auto ansi = ToCodePage(*utf8);
         if (!ansi) Fail(CannotHold("the data of " + ValueShown(name)));
@@ -224,8 +224,8 @@ private:
         } else {
             value.name = ParseQuoted(s);
             if (!ValidName(value.name)) Fail("control character in a value name");
-            value.name = MachineText(std::move(value.name),
-                                     "the name of " + ValueShown(value.name));
+            value.name =
+                MachineText(std::move(value.name), "the name of " + ValueShown(value.name));
         }
         s = TrimLeft(s);
         if (s.empty() || s.front() != '=') Fail("'=' expected after the value name");

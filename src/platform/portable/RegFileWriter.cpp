@@ -104,8 +104,8 @@ void AppendValue(std::string& out, const RegValue& v, const Encoding& encoding) 
         AppendHexType(out, v.type);
         out += "):";
     }
-    const bool utf16 = encoding.unicode && (v.type == REG_SZ || v.type == REG_EXPAND_SZ ||
-                                            v.type == REG_MULTI_SZ);
+    const bool utf16 =
+        encoding.unicode && (v.type == REG_SZ || v.type == REG_EXPAND_SZ || v.type == REG_MULTI_SZ);
     const std::vector<std::uint8_t> data = utf16 ? encoding.Utf16Data(v.data) : v.data;
     // Columns count the characters of the name, as regedit counts them.
     std::size_t column = out.size() - lineStart;

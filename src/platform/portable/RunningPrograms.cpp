@@ -218,6 +218,7 @@ bool RunningPrograms::Holds(const std::filesystem::path& host) {
             removed = true;
             continue;
         }
+        if (ownReleased_ && static_cast<pid_t>(*pid) == ::getpid()) continue;
         if (!wanted) wanted = Canonical(host);
         if (record->program == *wanted) {
             found = true;

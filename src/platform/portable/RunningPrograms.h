@@ -35,6 +35,9 @@ public:
     std::shared_ptr<Child> Add(pid_t pid, std::filesystem::path program);
     // Whether a program started from this host file still runs.
     bool Holds(const std::filesystem::path& host);
+    // This process is ending: its own program file no longer counts as held (the batch files it
+    // started run after it, as on Windows).
+    void ReleaseOwnProgram() { ownReleased_ = true; }
     // Reaps the child when it has ended, without waiting; true once it has. Its record goes then.
     static bool Poll(Child& child);
 
@@ -42,6 +45,7 @@ private:
     bool Recorded(const std::filesystem::path& host);
 
     std::filesystem::path records_;
+    bool ownReleased_ = false;
     std::mutex mutex_;
     std::vector<std::shared_ptr<Child>> children_;
 };

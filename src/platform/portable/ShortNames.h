@@ -20,7 +20,6 @@ std::string MakeShortName(const std::string& longName, unsigned n,
 
 // Upper case of an ANSI name in the machine's code page, as Windows file names compare.
 std::string UpperName(const std::string& name, unsigned codePage = kDefaultAnsiCodePage);
-bool SameName(const std::string& a, const std::string& b,
-              unsigned codePage = kDefaultAnsiCodePage);
+bool SameName(const std::string& a, const std::string& b, unsigned codePage = kDefaultAnsiCodePage);
 
 } // namespace tarn::platform::portable
