@@ -96,6 +96,8 @@ void TCustomInstall::Loaded() {
     if (!form_ && AutoRun) throw IEInstall(SNoMainForm);
     if (form_) form_->FreeNotification(this);
 
+    // A run mode works on the whole tree: the rest of the form finishes loading first.
+    if (TComponent* owner = Owner()) owner->EndLoading();
     if (HasSwitch(swBuild)) {
         BuildFromBuildInf();
         Application().Terminate();

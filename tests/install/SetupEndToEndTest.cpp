@@ -60,6 +60,7 @@ std::string Project(const std::string& sources, int extra = 0) {
     SourceDirectory = ')" +
            sources + R"('
     SourceFileName = 'App.exe'
+    RegisterActiveX = True
   end
   object UtilDll: TInstallFile
     Container = Install1
@@ -96,7 +97,10 @@ struct SetupRoad : ::testing::Test {
     // Lays out C:\Dist as a built setup: the install program, its form, files.1 and the
     // uninstall program.
     void Build(int extra = 0) {
-        WriteHostFile(sources.Path() / "App.exe", "#!/bin/sh\nsleep \"${1:-0}\"\n");
+        // A program server: it notes its registrations in the test's log.
+        WriteHostFile(sources.Path() / "App.exe",
+                      "#!/bin/sh\ncase \"$1\" in /REGSERVER|/UNREGSERVER) echo \"$1\" >> "
+                      "\"$SERVER_LOG\"; exit 0;; esac\nsleep \"${1:-0}\"\n");
         WriteHostFile(sources.Path() / "Util.dll", std::string(3000, 'u'));
         WriteHostFile(sources.Path() / "Readme.txt", "Read me.\r\n");
         for (int i = 0; i < extra; ++i)
@@ -137,8 +141,14 @@ struct SetupRoad : ::testing::Test {
         call.args = std::move(args);
         call.program = program;
         call.input = input;
-        call.environment = {{"TARNWELL_MACHINE", machineFolder.string()}};
+        call.environment = {{"TARNWELL_MACHINE", machineFolder.string()},
+                            {"SERVER_LOG", ServerLog().string()}};
         return RunTool(call, sources.Path());
+    }
+    std::filesystem::path ServerLog() const { return sources.Path() / "server.log"; }
+    std::string Registrations() const {
+        std::error_code ec;
+        return std::filesystem::exists(ServerLog(), ec) ? ReadHostFile(ServerLog()) : "";
     }
     ToolRun Setup(std::vector<std::string> args) {
         return Run(machine.Host(kDist + "\\setup.exe"), std::move(args));
@@ -147,6 +157,7 @@ struct SetupRoad : ::testing::Test {
         ToolCall call;
         call.args = {"machine", "restart"};
         call.machine = machineFolder;
+        call.environment = {{"SERVER_LOG", ServerLog().string()}};
         return RunTool(call, sources.Path());
     }
     std::string Value(const std::string& key, const std::string& name) {
@@ -264,8 +275,11 @@ TEST_F(SetupRoad, AFileInUseIsFinishedByTheContinuationAfterTheRestart) {
     ASSERT_EQ(platform::Processes().CreateProcess(start, running), platform::ERROR_SUCCESS);
     machine.Close();
 
+    EXPECT_EQ(Registrations(), "/REGSERVER\n");
     const auto again = Setup({"*QUIET"});
     EXPECT_EQ(again.status, 3) << again.out << again.err; // installed, a restart needed
+    // The server in use is registered once it is in place, after the restart.
+    EXPECT_EQ(Registrations(), "/REGSERVER\n");
     EXPECT_TRUE(HasKey(std::string(install::kInstallRunsKey)));
     {
         // An NT machine keeps the user's run-once list.
@@ -280,7 +294,8 @@ TEST_F(SetupRoad, AFileInUseIsFinishedByTheContinuationAfterTheRestart) {
 
     const auto restart = Restart();
     EXPECT_EQ(restart.status, 0) << restart.out << restart.err;
-    EXPECT_NE(restart.out.find("(exit status 0)"), std::string::npos) << restart.out;
+    EXPECT_NE(restart.out.find("(exit status 0)"), std::string::npos) << restart.out << restart.err;
+    EXPECT_EQ(Registrations(), "/REGSERVER\n/REGSERVER\n");
     EXPECT_FALSE(HasKey("\\Software\\Tarnwell")) << restart.out;
     machine.Reopen();
     EXPECT_EQ(ReadHostFile(machine.Host(kProduct + "\\App.exe")).substr(0, 2), "#!");
