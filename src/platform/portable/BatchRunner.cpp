@@ -213,7 +213,10 @@ private:
     std::string Where() const {
         return "the batch file " + batch_ + ", line " + std::to_string(lineNumber_) + ": ";
     }
-    void Note(const std::string& what) { result_.messages.push_back(Where() + what); }
+    void Note(const std::string& what) {
+        result_.messages.push_back(Where() + what);
+        result_.notes.push_back(result_.messages.back());
+    }
     void Fail(const std::string& what) {
         Note(what);
         failed_ = true;

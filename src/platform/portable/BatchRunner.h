@@ -18,6 +18,8 @@ struct BatchResult {
     DWORD exitCode = 0;
     // What went wrong, and what was noted without failing (a file to delete that is not there).
     std::vector<std::string> messages;
+    // Of the messages, those that only note what was not there (a file to delete).
+    std::vector<std::string> notes;
 };
 
 // Whether a Windows path names a batch file: ".bat" or ".cmd" in any case.

@@ -5,6 +5,7 @@
 #include "platform/portable/BatchRunner.h"
 #include "platform/portable/PathMapper.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
@@ -221,8 +222,12 @@ DWORD PortableProcesses::RunBatchFile(const ProcessStart& start, const std::stri
     }
     const BatchResult result = RunBatch(files, windowsPath, Arguments(start), folder);
     // The machine has no console window of its own to show them in.
+    // A hidden batch shows no window: only what went wrong is reported, not what it merely
+    // found missing.
     for (const std::string& message : result.messages)
-        std::cerr << "batch: " << message << '\n';
+        if (start.showWindow != SW_HIDE ||
+            std::find(result.notes.begin(), result.notes.end(), message) == result.notes.end())
+            std::cerr << "batch: " << message << '\n';
     process = next_++;
     batches_[process] = result.exitCode;
     return ERROR_SUCCESS;
