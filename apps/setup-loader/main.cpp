@@ -28,17 +28,9 @@ int main(int argc, char** argv) {
         return loader::lsNotStarted;
     }
     platform::ScopedPlatform scope(*machine);
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i) {
-        auto text = platform::FromHostText(argv[i]);
-        if (!text) {
-            std::cerr << "setup: the argument \"" << argv[i]
-                      << "\" has characters that the machine's code page "
-                      << platform::System().GetACP() << " cannot hold\n";
-            return loader::lsNotStarted;
-        }
-        arguments.push_back(std::move(*text));
-    }
+    auto converted = platform::ProgramArguments(argc, argv, "setup", std::cerr);
+    if (!converted) return loader::lsNotStarted;
+    std::vector<std::string> arguments = std::move(*converted);
     // The machine is one process at a time: it is let go while the install application runs.
     return loader::RunLoader(platform::System().GetModuleFileName(), arguments, std::cerr,
                              [&machine] { machine->ReleaseLock(); });

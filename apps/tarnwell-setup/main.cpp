@@ -51,17 +51,9 @@ int main(int argc, char** argv) {
         return setup::ssFailed;
     }
     platform::ScopedPlatform scope(*machine);
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i) {
-        auto text = platform::FromHostText(argv[i]);
-        if (!text) {
-            std::cerr << "tarnwell-setup: the argument \"" << argv[i]
-                      << "\" has characters that the machine's code page "
-                      << platform::System().GetACP() << " cannot hold\n";
-            return setup::ssRefused;
-        }
-        arguments.push_back(std::move(*text));
-    }
+    auto converted = platform::ProgramArguments(argc, argv, "tarnwell-setup", std::cerr);
+    if (!converted) return setup::ssRefused;
+    std::vector<std::string> arguments = std::move(*converted);
     setup::TSetupArguments args;
     if (auto error = setup::ParseSetupArguments(arguments, args)) return Refuse(*error);
     if (auto error = setup::CheckDriverParameters(args.driverParams); !error.empty())

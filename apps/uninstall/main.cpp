@@ -28,17 +28,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     platform::ScopedPlatform scope(*machine);
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i) {
-        auto text = platform::FromHostText(argv[i]);
-        if (!text) {
-            std::cerr << "uninstall: the argument \"" << argv[i]
-                      << "\" has characters that the machine's code page "
-                      << platform::System().GetACP() << " cannot hold\n";
-            return 2;
-        }
-        arguments.push_back(std::move(*text));
-    }
+    auto converted = platform::ProgramArguments(argc, argv, "uninstall", std::cerr);
+    if (!converted) return 2;
+    std::vector<std::string> arguments = std::move(*converted);
     uninstall::TerminalUninstallView view;
     uninstall::TForm1 form(view);
     if (!form.Create(arguments)) return 2;

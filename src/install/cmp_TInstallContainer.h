@@ -564,6 +564,9 @@ public:
 
     // GetDestination, a backslash, DestFileName.
     std::string FullDestination();
+    // Where the file ends up: FullDestination, or for a file replaced at the restart the name
+    // the restart moves it to. The record and the shared count name this one.
+    std::string FinalDestination();
     // SourceDirectory, a backslash, SourceFileName: the source on the build machine and the
     // member's name in the archive.
     std::string ArchiveMemberName() const;
@@ -596,6 +599,7 @@ private:
     void FinishInstall();
 
     std::string destFileName_;
+    std::string replacedName_; // the name a file replaced at the restart takes then
     std::uint8_t fileKind_ = fkOrdinary;
     bool registerActiveX_ = false;
     TInstallFileId uniqueId_;

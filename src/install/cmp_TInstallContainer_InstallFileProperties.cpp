@@ -221,6 +221,11 @@ std::string TCustomInstallFile::FullDestination() {
     return IncludeBackslash(GetDestination()) + destFileName_;
 }
 
+std::string TCustomInstallFile::FinalDestination() {
+    if (!ReplaceAtReboot || replacedName_.empty()) return FullDestination();
+    return IncludeBackslash(GetDestination()) + replacedName_;
+}
+
 std::string TCustomInstallFile::ArchiveMemberName() const {
     return IncludeBackslash(SourceDirectory) + SourceFileName;
 }

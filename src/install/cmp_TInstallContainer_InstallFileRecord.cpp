@@ -101,7 +101,7 @@ void ForgetRecordIndex() {
 }
 
 std::string TCustomInstallFile::RecordEntry() {
-    const std::string path = FullDestination();
+    const std::string path = FinalDestination();
     if (!RegisterActiveX()) return path;
     return path + (UpperExtension(SourceFileName) == ".EXE" ? ";1" : ";0");
 }
@@ -112,7 +112,7 @@ bool TCustomInstallFile::ListedForUninstall(const std::string& keyPath) {
 
 void TCustomInstallFile::RecordForUninstaller(const std::string& keyPath) {
     const std::string key = IncludeBackslash(keyPath);
-    const std::string path = FullDestination();
+    const std::string path = FinalDestination();
     if (RegisterActiveX()) {
         const std::string entry = RecordEntry();
         if (Listed(key, entry)) return;
@@ -152,7 +152,7 @@ bool TCustomInstallFile::IncrementSharedCount() {
                                         platform::KEY_READ | platform::KEY_WRITE);
         throw IECustomInstallFile(SSharedKeyFailed, Name(), static_cast<int>(error));
     }
-    const std::string path = FullDestination();
+    const std::string path = FinalDestination();
     // The count under the short name when there is one; a missing value fails the read.
     if (const std::string shortPath = GetShortPath(path); !shortPath.empty()) {
         try {

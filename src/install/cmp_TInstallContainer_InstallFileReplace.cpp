@@ -45,6 +45,7 @@ void TCustomInstallFile::PrepareReplace() {
         temp = archive::ChangeFileExt(DestFileName(), "." + std::to_string(n));
         if (!FileExists(folder + temp)) break;
     }
+    replacedName_ = DestFileName();
     SetDestFileName(temp);
 
     std::string shortTarget = GetShortPath(target);

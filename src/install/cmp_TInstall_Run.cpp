@@ -327,7 +327,7 @@ void TCustomInstall::DoInformationEventControl(TComponent* sender, int code, TOb
         break;
     case ieFileInstalled:
         if (auto* file = dynamic_cast<TCustomInstallFile*>(parameter)) {
-            const std::string path = file->FullDestination();
+            const std::string path = file->FinalDestination();
             if (keptFile_ == parameter)
                 Progress->Action("kept", path);
             else

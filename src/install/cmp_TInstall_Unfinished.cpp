@@ -181,12 +181,8 @@ void TCustomInstall::ContinueAfterReboot() {
         }
     }
 
-    NotifyFinish();
-    CleanupTemporaryCopy();
-    RemoveInstallRecord();
-    if (AutoRun) AskTerminate();
-    LaunchPrograms();
-    running_ = false;
+    // The end of a finished run.
+    FinishRun();
 }
 
 } // namespace tarn::install

@@ -28,4 +28,20 @@ std::optional<std::string> FromHostText(std::string_view host) {
     return Console().FromHost(host);
 }
 
+std::optional<std::vector<std::string>>
+ProgramArguments(int argc, char** argv, std::string_view program, std::ostream& err) {
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) {
+        auto text = FromHostText(argv[i]);
+        if (!text) {
+            err << program << ": the argument \"" << argv[i]
+                << "\" has characters that the machine's code page " << System().GetACP()
+                << " cannot hold\n";
+            return std::nullopt;
+        }
+        arguments.push_back(std::move(*text));
+    }
+    return arguments;
+}
+
 } // namespace tarn::platform

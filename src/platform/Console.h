@@ -5,8 +5,10 @@
 #pragma once
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarn::platform {
 
@@ -36,5 +38,10 @@ std::string ToHostText(std::string_view ansi);
 // (arguments, names typed in a terminal) that the code page cannot hold is refused, never
 // silently changed.
 std::optional<std::string> FromHostText(std::string_view host);
+
+// A program's arguments after its name, taken into the code page. One the code page cannot hold
+// is refused: the message, beginning with "program: ", goes to err and nothing is returned.
+std::optional<std::vector<std::string>>
+ProgramArguments(int argc, char** argv, std::string_view program, std::ostream& err);
 
 } // namespace tarn::platform

@@ -7,6 +7,7 @@
 #include "platform/ScriptedUserInterface.h"
 #include "routines/cmp_TTarnRegistry.h"
 #include "routines/routines_Registry.h"
+#include "translator/cmp_TTranslator.h"
 
 #include <gtest/gtest.h>
 
@@ -121,6 +122,21 @@ TEST_F(DriverTest, OneComponentPerProcessAndOnlyOnAForm) {
     form.reset();
     TComponent plain(nullptr);
     EXPECT_EQ(Message([&] { Create<TInstall>(&plain); }), std::string(SBadOwner));
+}
+
+TEST_F(DriverTest, AtDesignTimeTheFormGetsATranslatorUnderAFreeName) {
+    form->SetDesigning(true);
+    Create<TInstall>(form.get());
+    EXPECT_NE(dynamic_cast<translator::TTranslator*>(form->FindComponent("MainTranslator")),
+              nullptr);
+    form = std::make_unique<TForm>(nullptr);
+    form->SetDesigning(true);
+    auto* taken = Create<StageObject>(form.get(), nullptr, 4000);
+    taken->SetName("MainTranslator");
+    Create<TInstall>(form.get());
+    // The name is taken by a component that is no translator: the next free one is used.
+    EXPECT_NE(dynamic_cast<translator::TTranslator*>(form->FindComponent("MainTranslator1")),
+              nullptr);
 }
 
 TEST_F(DriverTest, LoadingChecksTheDebugSwitchAndTakesTheSourceFolder) {

@@ -35,16 +35,25 @@ namespace {
 const std::string kDist = "C:\\Dist";
 const std::string kProduct = "C:\\Program Files\\Acme Tools";
 
-// The project: a program, a shared library and a readme in the main folder, and extra files.
+// One file of the install component's main folder.
+std::string FileBlock(const std::string& name, const std::string& sources, const std::string& file,
+                      const std::string& more = "") {
+    return "  object " + name + ": TInstallFile\n    Container = Install1\n" +
+           "    DestinationSpecifier = psContainerDestDir\n" +
+           "    ArchiveSpecifier = psContainerArchiveFile\n    SourceDirectory = '" + sources +
+           "'\n    SourceFileName = '" + file + "'\n" + more + "  end\n";
+}
+
+// The project: a program server, a shared library and a readme in the main folder, and extra
+// files (every third one shared).
 std::string Project(const std::string& sources, int extra = 0) {
-    std::string more;
+    std::string files = FileBlock("AppExe", sources, "App.exe", "    RegisterActiveX = True\n") +
+                        FileBlock("UtilDll", sources, "Util.dll", "    SharedFile = True\n") +
+                        FileBlock("Readme", sources, "Readme.txt");
     for (int i = 0; i < extra; ++i)
-        more += "  object Extra" + std::to_string(i) +
-                ": TInstallFile\n    Container = Install1\n"
-                "    DestinationSpecifier = psContainerDestDir\n"
-                "    ArchiveSpecifier = psContainerArchiveFile\n    SourceDirectory = '" +
-                sources + "'\n    SourceFileName = 'Extra" + std::to_string(i) + ".dat'\n" +
-                (i % 3 == 0 ? "    SharedFile = True\n" : "") + "  end\n";
+        files +=
+            FileBlock("Extra" + std::to_string(i), sources, "Extra" + std::to_string(i) + ".dat",
+                      i % 3 == 0 ? "    SharedFile = True\n" : "");
     return R"(object SetupForm: TForm
   object Install1: TInstall
     UseLoadingProgram = False
@@ -53,33 +62,8 @@ std::string Project(const std::string& sources, int extra = 0) {
     InstallInformation.ProductName = 'Acme Tools'
     InstallInformation.Version = '2.1'
   end
-  object AppExe: TInstallFile
-    Container = Install1
-    DestinationSpecifier = psContainerDestDir
-    ArchiveSpecifier = psContainerArchiveFile
-    SourceDirectory = ')" +
-           sources + R"('
-    SourceFileName = 'App.exe'
-    RegisterActiveX = True
-  end
-  object UtilDll: TInstallFile
-    Container = Install1
-    DestinationSpecifier = psContainerDestDir
-    ArchiveSpecifier = psContainerArchiveFile
-    SourceDirectory = ')" +
-           sources + R"('
-    SourceFileName = 'Util.dll'
-    SharedFile = True
-  end
-  object Readme: TInstallFile
-    Container = Install1
-    DestinationSpecifier = psContainerDestDir
-    ArchiveSpecifier = psContainerArchiveFile
-    SourceDirectory = ')" +
-           sources + R"('
-    SourceFileName = 'Readme.txt'
-  end
-)" + more + "end\n";
+)" + files +
+           "end\n";
 }
 
 std::string OnHostDrive(const std::filesystem::path& host) {
@@ -177,16 +161,15 @@ struct SetupRoad : ::testing::Test {
     ToolRun Uninstall() {
         const std::string command =
             Value(std::string(install::kUninstallKey) + "Acme Tools", "UninstallString");
-        std::vector<std::string> words = platform::SplitCommandLine(command);
-        EXPECT_GE(words.size(), 2u) << command;
-        if (words.empty()) return {};
-        const std::string program = words.front();
-        words.erase(words.begin());
+        EXPECT_GE(platform::SplitCommandLine(command).size(), 2u) << command;
         machine.Close();
-        std::string yes;
+        ToolCall call;
+        call.args = {"machine", "run", command};
+        call.machine = machineFolder;
+        call.environment = {{"SERVER_LOG", ServerLog().string()}};
         for (int i = 0; i < 80; ++i)
-            yes += "y\n";
-        return Run(machine.Host(program), words, yes);
+            call.input += "y\n";
+        return RunTool(call, sources.Path());
     }
 };
 
@@ -423,6 +406,61 @@ TEST(WholeRoad, TheExampleBuildsInstallsIsListedAndIsRemovedLeavingTheMachineAsI
     auto expected = before;
     expected.erase((machine / "machine.lock").string());
     EXPECT_EQ(after, expected);
+}
+
+} // namespace
+} // namespace tarn::test
+
+namespace tarn::test {
+namespace {
+
+// The same road through a stand-alone setup.exe with a program server in use: the setup asks for
+// the restart, the restart runs the continuation from the setup's temporary copy, and the
+// uninstall string then leaves the machine as it was.
+TEST_F(SetupRoad, AStandAloneSetupWithAFileInUseFinishesAfterTheRestart) {
+    Build();
+    const std::filesystem::path out = sources.Path() / "out";
+    const std::filesystem::path project = sources.Path() / "project.tfm";
+    std::string text = ReadHostFile(machine.Host(kDist + "\\setup.frm"));
+    text.erase(text.find("    UseLoadingProgram = False\n"), 30); // started by the loader
+    WriteHostFile(project, text);
+    machine.Close();
+    auto tool = [&](std::vector<std::string> args) {
+        ToolCall call;
+        call.args = std::move(args);
+        call.machine = machineFolder;
+        call.environment = {{"SERVER_LOG", ServerLog().string()}};
+        return RunTool(call, sources.Path());
+    };
+    const auto built = tool({"build", project.string(), "-o", out.string(), "--standalone"});
+    ASSERT_EQ(built.status, 0) << built.out << built.err;
+    std::filesystem::remove_all(machine.Host(kDist));
+    const auto before = Snapshot();
+    auto setup = [&] { return Run(out / "setup.exe", {"*QUIET"}); };
+    ASSERT_EQ(setup().status, 0);
+
+    machine.Reopen();
+    platform::HANDLE running = 0;
+    platform::ProcessStart start;
+    start.commandLine = "\"" + kProduct + "\\App.exe\" 30";
+    ASSERT_EQ(platform::Processes().CreateProcess(start, running), platform::ERROR_SUCCESS);
+    const std::string app = machine.Host(kProduct + "\\App.exe").string();
+    machine.Close();
+    const auto again = setup();
+    EXPECT_EQ(again.status, 3) << again.out << again.err;
+    std::system(("pkill -f " + ShellQuote(app) + " >/dev/null 2>&1").c_str());
+
+    const auto restart = Restart();
+    EXPECT_NE(restart.out.find("(exit status 0)"), std::string::npos) << restart.out << restart.err;
+    EXPECT_EQ(Registrations(), "/REGSERVER\n/REGSERVER\n");
+    EXPECT_FALSE(HasKey("\\Software\\Tarnwell"));
+    machine.Close();
+    EXPECT_TRUE(std::filesystem::is_empty(machineFolder / "drive_c" / "WINDOWS" / "TEMP"));
+
+    const auto removal = Uninstall();
+    EXPECT_EQ(removal.status, 0) << removal.out << removal.err;
+    EXPECT_EQ(Restart().status, 0);
+    EXPECT_EQ(Diff(before, Snapshot()), "");
 }
 
 } // namespace
