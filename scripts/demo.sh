@@ -56,3 +56,21 @@ echo "Left behind:"
 echo "  $(ls "$c/$app" | tr '\n' ' ')(the uninstaller and the INI file's other entry)"
 "$tool" machine restart >/dev/null
 [ -e "$c/$app/uninstall.exe" ] || echo "After a restart of the machine the uninstaller is gone too."
+
+# The install side: the example project built into a stand-alone setup.exe, installed quietly,
+# listed, and removed again by its uninstall string.
+echo
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+echo "Building examples/acme/acme.tfm into $out:"
+"$tool" build "$(dirname "$0")/../examples/acme/acme.tfm" -o "$out" --standalone
+echo
+echo "Running $out/setup.exe *QUIET:"
+TARNWELL_MACHINE="$machine" "$out/setup.exe" '*QUIET'
+"$tool" list
+echo
+echo "Running the uninstall string (answering Yes):"
+printf 'y\n%.0s' {1..20} |
+  "$tool" machine run '"C:\Program Files\Acme Tools\uninstall.exe" Acme Tools'
+"$tool" machine restart >/dev/null
+[ -e "$c/Program Files/Acme Tools" ] || echo "After a restart Acme Tools is gone, its folder too."
