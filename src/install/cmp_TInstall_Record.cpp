@@ -40,12 +40,6 @@ bool FileSizeAndDate(const std::string& path, std::int64_t& size, double& date) 
     return true;
 }
 
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 std::string FolderOf(const std::string& path) {
     return ExcludeBackslash(archive::ExtractFilePath(path));
 }
@@ -155,7 +149,8 @@ void TCustomInstall::RemoveInstallRecord() {
                 const std::string key = InstallRecordKey + "\\" + subkeys.Strings(i);
                 std::string local;
                 ReadRegistryString(rcLocalMachine, key, "LocalFile", local, "");
-                if (!Trim(local).empty()) platform::Files().DeleteFile(Trim(local));
+                if (const std::string file = archive::TrimBlanks(local); !file.empty())
+                    platform::Files().DeleteFile(file);
                 DeleteRegistryKeyTree(rcLocalMachine, key);
             }
         }

@@ -15,7 +15,6 @@
 #include "routines/routines_Text.h"
 #include "translator/cmp_TTranslator.h"
 
-#include <charconv>
 #include <optional>
 
 namespace tarn::install {
@@ -34,20 +33,6 @@ std::string UnfinishedKey() {
 
 void RequireRecord() {
     if (InstallRecordKey.empty()) throw IEInstall(SNoUnfinishedRecord);
-}
-
-// A decimal integer with leading blanks and a sign allowed, nothing after it.
-std::optional<int> ToInteger(const std::string& text) {
-    std::size_t first = 0;
-    while (first < text.size() && static_cast<unsigned char>(text[first]) <= ' ')
-        ++first;
-    const char* begin = text.data() + first;
-    const char* end = text.data() + text.size();
-    if (begin != end && *begin == '+') ++begin;
-    int value = 0;
-    const auto [at, error] = std::from_chars(begin, end, value);
-    if (begin == end || error != std::errc() || at != end) return std::nullopt;
-    return value;
 }
 
 bool IsLanguage(int value) {
@@ -167,7 +152,7 @@ void TCustomInstall::ContinueAfterReboot() {
             kindText = line.substr(first + 1, second == std::string::npos ? std::string::npos
                                                                           : second - first - 1);
         }
-        const std::optional<int> kind = ToInteger(kindText);
+        const std::optional<std::int32_t> kind = StrToIntStrict(kindText);
         if (!kind) throw IEInstall(SBadUnfinishedEntry, line);
         if (*kind == 0) {
             // By index: finishing one object may add or remove others.

@@ -3,8 +3,22 @@
 #include "framework/StringList.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace tarn {
+
+std::optional<std::int32_t> StrToIntStrict(const std::string& text) {
+    std::size_t first = 0;
+    while (first < text.size() && static_cast<unsigned char>(text[first]) <= ' ')
+        ++first;
+    const char* begin = text.data() + first;
+    const char* end = text.data() + text.size();
+    if (begin != end && *begin == '+') ++begin;
+    std::int32_t value = 0;
+    auto [at, error] = std::from_chars(begin, end, value);
+    if (error != std::errc() || at != end || begin == end) return std::nullopt;
+    return value;
+}
 
 std::string IncludeBackslash(const std::string& text) {
     return text.empty() || text.back() == '\\' ? text : text + '\\';

@@ -1,6 +1,8 @@
 // Path and separated-list helpers over ANSI text.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tarn {
@@ -9,6 +11,8 @@ class TStringList;
 
 // Appends "\" unless the text is empty or already ends in one.
 std::string IncludeBackslash(const std::string& text);
+// A decimal integer (leading blanks and a sign allowed) that fits 32 bits; nullopt otherwise.
+std::optional<std::int32_t> StrToIntStrict(const std::string& text);
 // Drops one trailing "\".
 std::string ExcludeBackslash(const std::string& text);
 // Separators in the text, plus one when it is not empty and does not end with a separator.

@@ -14,19 +14,6 @@ std::string TrimBlanks(const std::string& text) {
     return text.substr(first, last - first);
 }
 
-std::optional<std::int32_t> StrToIntStrict(const std::string& text) {
-    std::size_t first = 0;
-    while (first < text.size() && static_cast<unsigned char>(text[first]) <= ' ')
-        ++first;
-    const char* begin = text.data() + first;
-    const char* end = text.data() + text.size();
-    if (begin != end && *begin == '+') ++begin;
-    std::int32_t value = 0;
-    auto [at, error] = std::from_chars(begin, end, value);
-    if (error != std::errc() || at != end || begin == end) return std::nullopt;
-    return value;
-}
-
 std::string FolderPartOf(const std::string& path) {
     const auto at = path.find_last_of("\\:");
     return at == std::string::npos ? std::string() : path.substr(0, at + 1);

@@ -4,6 +4,7 @@
 // The phases use FileExists and the ANSI case rule together with the helpers below.
 #include "framework/FileExists.h"
 #include "framework/TextCase.h"
+#include "routines/routines_Text.h"
 
 #include <cstdint>
 #include <optional>
@@ -13,8 +14,7 @@ namespace tarn::uninstall {
 
 // Without leading and trailing characters at or below the space.
 std::string TrimBlanks(const std::string& text);
-// A decimal integer (leading blanks and a sign allowed) that fits 32 bits; nullopt otherwise.
-std::optional<std::int32_t> StrToIntStrict(const std::string& text);
+using tarn::StrToIntStrict;
 // The text up to and including the last backslash or colon.
 std::string FolderPartOf(const std::string& path);
 
